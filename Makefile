@@ -1,0 +1,26 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+BUILD ?= build
+JOBS  ?= $(shell nproc)
+
+.PHONY: deps configure build run test bench clean
+
+deps:
+	scripts/install-deps
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	scripts/run-demo $(BUILD)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	scripts/run-bench $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

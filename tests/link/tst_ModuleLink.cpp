@@ -1,0 +1,421 @@
+#include "support/LinkRig.h"
+
+#include <QTest>
+
+namespace {
+const QString Timeout = QStringLiteral("RS-232 timeout. Check cable and click Abort.");
+const QString Terminator = QStringLiteral("Firmware ID - unexpected terminator.");
+}  // namespace
+
+class tst_ModuleLink : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void readFirmwareID_data()
+    {
+        QTest::addColumn<bool>("echoes");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("linkOK");
+        QTest::addColumn<QStringList>("messages");
+
+        QTest::newRow("plain") << false << QByteArray("AB12\r") << "AB12" << true << QStringList{};
+        QTest::newRow("echoing") << true << QByteArray("\x10" "AB12\r") << "AB12" << true << QStringList{};
+        QTest::newRow("terminator first") << false << QByteArray("\r") << "" << false << QStringList{Terminator};
+        QTest::newRow("echo then terminator") << true << QByteArray("\x10\r") << "" << false << QStringList{};
+        QTest::newRow("noise inside") << false << QByteArray("A\x01" "B\x80\r") << "AB" << true << QStringList{};
+        QTest::newRow("noise first keeps the kind") << true << QByteArray("\x02" "AB\r") << "AB" << true << QStringList{};
+        QTest::newRow("no terminator") << false << QByteArray("AB12") << "AB12" << false << QStringList{Timeout};
+        QTest::newRow("silent") << false << QByteArray() << "" << false << QStringList{Timeout};
+    }
+
+    void readFirmwareID()
+    {
+        QFETCH(bool, echoes);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, id);
+        QFETCH(bool, linkOK);
+        QFETCH(QStringList, messages);
+
+        // The module is silent; the reply is put on the line by hand.
+        LinkRig rig(echoes);
+        rig.module.faults().silent = true;
+        rig.port.setTrace([&](const QString &event) {
+            if (event == QLatin1String("write 10"))
+                rig.port.inject(reply);
+        });
+        rig.link.readFirmwareID();
+
+        QCOMPARE(rig.link.firmwareID(), id);
+        QCOMPARE(rig.link.linkOK(), linkOK);
+        QCOMPARE(rig.prompt.texts(), messages);
+        QVERIFY(!rig.link.isPortOpen());
+        if (id == QLatin1String("AB12") && linkOK)
+            QCOMPARE(rig.link.moduleEchoes(), echoes);
+    }
+
+    void timeoutRetryShowsTheSameMessageWithoutResending()
+    {
+        LinkRig rig(false);
+        rig.module.faults().silent = true;
+        rig.prompt.answer({Box::Retry, Box::Retry, Box::Abort});
+        rig.link.readFirmwareID();
+        QCOMPARE(rig.prompt.texts(), (QStringList{Timeout, Timeout, Timeout}));
+        QCOMPARE(rig.trace.count(QStringLiteral("write 10")), 1);
+        QVERIFY(!rig.link.isPortOpen());
+        QCOMPARE(rig.link.incompleteOperations(), QStringList{QStringLiteral("ReadFirmwareID")});
+    }
+
+    void setAddressPacing_data()
+    {
+        QTest::addColumn<bool>("echoes");
+        QTest::addColumn<int>("address");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("plain 160") << false << 160
+                                   << QStringList{"open", "flush", "write 14", "flush", "delay 5", "write a0",
+                                                  "flush", "delay 5", "write 00", "wait 1 yielding", "flush",
+                                                  "delay 5", "close"};
+        QTest::newRow("echoing 64") << true << 64
+                                    << QStringList{"open", "flush", "write 14", "wait 1 yielding", "flush", "delay 5",
+                                                   "write 40", "wait 1 yielding", "flush", "delay 5", "write 00",
+                                                   "wait 2 yielding", "flush", "delay 5", "close"};
+        QTest::newRow("high byte") << false << 0x1234
+                                   << QStringList{"open", "flush", "write 14", "flush", "delay 5", "write 34",
+                                                  "flush", "delay 5", "write 12", "wait 1 yielding", "flush",
+                                                  "delay 5", "close"};
+    }
+
+    void setAddressPacing()
+    {
+        QFETCH(bool, echoes);
+        QFETCH(int, address);
+        QFETCH(QStringList, expected);
+        LinkRig rig(echoes);
+        rig.link.readFirmwareID();
+        rig.trace.clear();
+        rig.link.setEEPROMAddress(address);
+        QCOMPARE(rig.trace, expected);
+        QVERIFY(rig.link.linkOK());
+        QCOMPARE(rig.module.pointer(), address % 256);
+    }
+
+    void unacknowledgedAddressIsNoError()
+    {
+        LinkRig rig(false);
+        rig.link.readFirmwareID();
+        rig.module.faults().nakAddress = true;
+        rig.link.setEEPROMAddress(160);
+        QVERIFY(!rig.link.linkOK());
+        QVERIFY(rig.prompt.shown().isEmpty());
+        QVERIFY(!rig.link.isPortOpen());
+    }
+
+    void readEEPROMWaitsTightAndLeavesThePortOpen()
+    {
+        LinkRig rig(true);
+        ModuleSimulator::Image image{};
+        image[53] = 0xC5;
+        rig.module.setEeprom(image);
+        rig.link.readFirmwareID();
+        rig.link.setEEPROMAddress(53);
+        rig.trace.clear();
+        QCOMPARE(int(rig.link.readEEPROM()), 0xC5);
+        QCOMPARE(rig.trace, (QStringList{"open", "flush", "write 15", "wait 2 tight", "delay 5"}));
+        QVERIFY(rig.link.linkOK());
+        QVERIFY(rig.link.isPortOpen());
+    }
+
+    void abortInReadEEPROMClosesThePortAndReturnsZero()
+    {
+        LinkRig rig(true);
+        rig.link.readFirmwareID();
+        rig.link.setEEPROMAddress(53);
+        rig.module.faults().silent = true;
+        QCOMPARE(int(rig.link.readEEPROM()), 0);
+        QVERIFY(!rig.link.linkOK());
+        QVERIFY(!rig.link.isPortOpen());
+        QCOMPARE(rig.prompt.texts(), QStringList{Timeout});
+    }
+
+    void blockReads_data()
+    {
+        QTest::addColumn<bool>("echoes");
+        QTest::addColumn<int>("which");  // 0 statistics, 1 user data, 2 temperatures
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("count");
+        QTest::newRow("statistics, echoing") << true << 0 << 64 << 48;
+        QTest::newRow("statistics, plain") << false << 0 << 160 << 48;
+        QTest::newRow("user data, echoing") << true << 1 << 112 << 32;
+        QTest::newRow("user data, plain") << false << 1 << 224 << 32;
+        QTest::newRow("temperatures, echoing") << true << 2 << 144 << 14;
+    }
+
+    void blockReads()
+    {
+        QFETCH(bool, echoes);
+        QFETCH(int, which);
+        QFETCH(int, start);
+        QFETCH(int, count);
+        LinkRig rig(echoes);
+        ModuleSimulator::Image image{};
+        for (int i = 0; i < 256; ++i)
+            image[size_t(i)] = quint8(i < 224 || i >= 230 ? i : QByteArray("SN\x07" "12\xff")[i - 224]);
+        for (int i = 112; i < 144; ++i)
+            image[size_t(i)] = quint8('a' + (i - 112) % 26);
+        rig.module.setEeprom(image);
+        rig.link.readFirmwareID();
+        rig.trace.clear();
+
+        if (which == 0)
+            rig.link.readEEPROMData();
+        else if (which == 1)
+            rig.link.readUserData();
+        else
+            rig.link.readTempData();
+
+        QVERIFY(rig.link.linkOK());
+        QVERIFY(rig.prompt.shown().isEmpty());
+        QVERIFY(!rig.link.isPortOpen());
+        QCOMPARE(rig.trace.count(QStringLiteral("write 15")), count);
+        QCOMPARE(rig.module.pointer(), (start + count) % 256);
+        const QString awaited = QStringLiteral("wait %1 yielding").arg(which == 2 || echoes ? 2 : 1);
+        QCOMPARE(rig.trace.mid(rig.trace.lastIndexOf(QStringLiteral("open")) + 1, 5),
+                 (QStringList{"flush", "write 15", awaited, "delay 5", "flush"}));
+        if (which == 0) {
+            for (int k = 0; k < count; ++k)
+                QCOMPARE(int(rig.link.eepromData()[size_t(k)]), start + k);
+        } else if (which == 1) {
+            QCOMPARE(rig.link.userData(),
+                     echoes ? QStringLiteral("abcdefghijklmnopqrstuvwxyzabcdef") : QStringLiteral("SN12"));
+        } else {
+            for (int k = 0; k < count; ++k)
+                QCOMPARE(int(rig.link.tempData()[size_t(k)]), start + k);
+        }
+    }
+
+    void plainModuleHasNoTemperatureBlock()
+    {
+        LinkRig rig(false);
+        rig.link.readFirmwareID();
+        rig.link.readTempData();
+        QCOMPARE(rig.prompt.texts(), QStringList{Timeout});
+        QVERIFY(!rig.link.linkOK());
+        QVERIFY(!rig.link.isPortOpen());
+    }
+
+    void blockReadStoppedMidwayKeepsTheOldTail()
+    {
+        LinkRig rig(true);
+        ModuleSimulator::Image image{};
+        image.fill(0x11);
+        rig.module.setEeprom(image);
+        rig.link.readFirmwareID();
+        rig.link.readEEPROMData();
+        image.fill(0x22);
+        rig.module.setEeprom(image);
+        // firmware ID, address, and ten reads answered, then the line goes quiet
+        rig.module.faults().silentAfter = rig.module.commandCount() + 2 + 10;
+        rig.link.readFirmwareID();
+        rig.link.readEEPROMData();
+        QCOMPARE(rig.prompt.texts(), QStringList{Timeout});
+        for (int k = 0; k < 48; ++k)
+            QCOMPARE(int(rig.link.eepromData()[size_t(k)]), k < 10 ? 0x22 : 0x11);
+        QVERIFY(!rig.link.isPortOpen());
+    }
+
+    void writeUserData_data()
+    {
+        QTest::addColumn<bool>("echoes");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("ABC, plain") << false << QByteArray("ABC") << 224 << QByteArray("ABC").leftJustified(32, ' ');
+        QTest::newRow("empty, echoing") << true << QByteArray() << 112 << QByteArray(32, ' ');
+        QTest::newRow("40 characters") << false << QByteArray(40, 'x').replace(31, 1, "!") << 224
+                                       << QByteArray(31, 'x') + "!";
+        QTest::newRow("high byte kept") << true << QByteArray("Gr\xfc\xdf") << 112
+                                        << QByteArray("Gr\xfc\xdf").leftJustified(32, ' ');
+    }
+
+    void writeUserData()
+    {
+        QFETCH(bool, echoes);
+        QFETCH(QByteArray, text);
+        QFETCH(int, start);
+        QFETCH(QByteArray, written);
+        LinkRig rig(echoes);
+        rig.link.readFirmwareID();
+        rig.trace.clear();
+        rig.link.writeUserData(text);
+
+        QList<ModuleSimulator::Write> expected;
+        for (int i = 0; i < 32; ++i)
+            expected.append({start + i, quint8(written[i])});
+        QCOMPARE(rig.module.writes(), expected);
+        QVERIFY(rig.link.linkOK());
+        QVERIFY(!rig.link.isPortOpen());
+        // 10 ms after every acknowledged write, 200 ms after the block
+        QCOMPARE(rig.trace.count(QStringLiteral("delay 10")), 32);
+        QCOMPARE(rig.trace.mid(rig.trace.size() - 2), (QStringList{"delay 200", "close"}));
+        QCOMPARE(rig.trace.count(QStringLiteral("wait %1 tight").arg(echoes ? 3 : 1)), 32);
+    }
+
+    void writeUserDataToUnacknowledgedAddressWritesNothing()
+    {
+        LinkRig rig(false);
+        rig.link.readFirmwareID();
+        rig.module.faults().nakAddress = true;
+        rig.link.writeUserData("ABC");
+        QVERIFY(rig.module.writes().isEmpty());
+        QVERIFY(!rig.link.linkOK());
+        QVERIFY(!rig.link.isPortOpen());
+    }
+
+    void unacknowledgedWriteClosesAndTheNextReopens()
+    {
+        LinkRig rig(false);
+        rig.link.readFirmwareID();
+        rig.link.setEEPROMAddress(160);
+        rig.module.faults().silent = true;
+        rig.port.setTrace([&](const QString &event) {
+            if (event == QLatin1String("write 16 07"))
+                rig.port.inject("\x15");
+        });
+        rig.link.writeEEPROM(7);
+        QVERIFY(!rig.link.linkOK());
+        QVERIFY(!rig.link.isPortOpen());
+        QVERIFY(rig.prompt.shown().isEmpty());
+        const int opened = rig.port.openCount();
+        rig.module.faults().silent = false;
+        rig.port.setTrace({});
+        rig.link.writeEEPROM(8);
+        QCOMPARE(rig.port.openCount(), opened + 1);
+        QVERIFY(rig.link.linkOK());
+        QVERIFY(rig.link.isPortOpen());
+    }
+
+    void writeOutOfRangeSendsNothing()
+    {
+        LinkRig rig(false);
+        rig.link.readFirmwareID();
+        rig.link.setEEPROMAddress(160);
+        rig.trace.clear();
+        rig.link.writeEEPROM(300);
+        QCOMPARE(rig.prompt.texts(), QStringList{"Overflow"});
+        QVERIFY(rig.module.writes().isEmpty());
+        QVERIFY(!rig.trace.join(',').contains(QLatin1String("write")));
+        QVERIFY(!rig.link.isPortOpen());
+    }
+
+    void openFailureFollowsTheContract_data()
+    {
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<int>("boxes");
+        // Retry after the adapter is plugged in completes the operation.
+        QTest::newRow("retry") << QList<int>{Box::Retry} << "AB12" << 1;
+        // Ignore goes on with the next steps, which fail on the closed port in turn, until
+        // the reply wait times out.
+        QTest::newRow("ignore") << QList<int>{Box::Ignore, Box::Ignore, Box::Ignore, Box::Abort} << "" << 4;
+        QTest::newRow("abort") << QList<int>{Box::Abort} << "" << 1;
+    }
+
+    void openFailureFollowsTheContract()
+    {
+        QFETCH(QList<int>, answers);
+        QFETCH(QString, id);
+        QFETCH(int, boxes);
+        LinkRig rig(false);
+        rig.port.setAvailablePorts({2});
+        for (int a : answers)
+            rig.prompt.answer({Box::Answer(a)});
+        rig.prompt.onShow = [&](const ScriptedPrompt::Shown &) {
+            if (answers.first() == Box::Retry)
+                rig.port.setAvailablePorts({1});
+        };
+        rig.link.readFirmwareID();
+        QCOMPARE(rig.link.firmwareID(), id);
+        QCOMPARE(rig.link.linkOK(), !id.isEmpty());
+        QVERIFY(!rig.link.isPortOpen());
+        QCOMPARE(rig.prompt.shown().size(), boxes);
+        QCOMPARE(rig.prompt.shown().first().text, QStringLiteral("No such file or directory"));
+        if (boxes > 1)
+            QCOMPARE(rig.prompt.shown().at(1).text, QStringLiteral("Operation valid only when the port is open."));
+    }
+
+    void lineErrors_data()
+    {
+        QTest::addColumn<QList<int>>("events");
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<bool>("openAfter");
+        QTest::addColumn<int>("bufferAfter");
+        QTest::newRow("framing, retry") << QList<int>{1004} << QList<int>{Box::Retry} << QStringList{"Framing error."}
+                                        << true << 0;
+        QTest::newRow("overrun, cancel") << QList<int>{1006} << QList<int>{Box::Cancel}
+                                         << QStringList{"Port hardware overrun."} << false << 0;
+        QTest::newRow("third closes before asking")
+            << QList<int>{1008, 1010, 1011} << QList<int>{Box::Retry, Box::Retry, Box::Retry}
+            << QStringList{"Receive buffer overflow.", "Transmit buffer full.", "Device control block error."} << false
+            << 0;
+        QTest::newRow("parity") << QList<int>{1009} << QList<int>{Box::Retry} << QStringList{"Parity error."} << true
+                                << 0;
+        QTest::newRow("break and receive events are quiet") << QList<int>{1001, 2, 1} << QList<int>{} << QStringList{}
+                                                            << true << 3;
+    }
+
+    void lineErrors()
+    {
+        QFETCH(QList<int>, events);
+        QFETCH(QList<int>, answers);
+        QFETCH(QStringList, messages);
+        QFETCH(bool, openAfter);
+        QFETCH(int, bufferAfter);
+        LinkRig rig(false);
+        rig.link.applyPortSettings();
+        for (int a : answers)
+            rig.prompt.answer({Box::Answer(a)});
+        rig.link.readFirmwareID();
+        rig.link.setEEPROMAddress(160);
+        QVERIFY(rig.port.open() == std::nullopt);
+        rig.port.inject("abc");
+        for (int e : events)
+            rig.port.raiseLineError(e);
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.prompt.texts(), messages);
+        for (const auto &box : rig.prompt.shown()) {
+            QCOMPARE(box.title, QStringLiteral("Communications Error"));
+            QCOMPARE(box.style, 21);
+        }
+        QCOMPARE(rig.link.isPortOpen(), openAfter);
+        QCOMPARE(rig.port.bytesWaiting(), bufferAfter);
+        QCOMPARE(rig.link.commErrorCount(), messages.size());
+        rig.link.applyPortSettings();
+        QCOMPARE(rig.link.commErrorCount(), 0);
+    }
+
+    void receiveOverflowRaisesItsEvent()
+    {
+        LinkRig rig(false);
+        rig.link.readFirmwareID();
+        QVERIFY(rig.port.open() == std::nullopt);
+        rig.port.inject(QByteArray(300, 'x'));
+        QCOMPARE(rig.port.bytesWaiting(), 256);
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.prompt.texts(), QStringList{"Receive buffer overflow."});
+    }
+
+    void hangUpMidBlockIsAReportedFailure()
+    {
+        LinkRig rig(true);
+        rig.link.readFirmwareID();
+        rig.module.faults().hangUpAfter = rig.module.commandCount() + 5;
+        rig.link.readEEPROMData();
+        QVERIFY(!rig.link.linkOK());
+        QVERIFY(!rig.link.isPortOpen());
+        QCOMPARE(rig.prompt.texts(), QStringList{Timeout});
+        QVERIFY(rig.link.incompleteOperations().contains(QStringLiteral("ReadEEPROMData")));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ModuleLink)
+#include "tst_ModuleLink.moc"

@@ -1,0 +1,57 @@
+#include "link/PortNames.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_PortNames : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void deviceFor_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("device");
+        QTest::newRow("Com1") << 1 << QString() << "/dev/ttyS0";
+        QTest::newRow("Com12") << 12 << QString() << "/dev/ttyS11";
+        QTest::newRow("Com255") << 255 << QString() << "/dev/ttyS254";
+        QTest::newRow("mapped adapter") << 3 << "/dev/ttyUSB0" << "/dev/ttyUSB0";
+        QTest::newRow("mapped pty") << 7 << "/dev/pts/4" << "/dev/pts/4";
+    }
+
+    void deviceFor()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, stored);
+        QFETCH(QString, device);
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath(QStringLiteral("runlog.ini")), QSettings::IniFormat);
+        if (!stored.isEmpty())
+            settings.setValue(QStringLiteral("Ports/Com%1").arg(number), stored);
+        settings.setValue(QStringLiteral("Ports/Com%1").arg(number + 1), QStringLiteral("/dev/other"));
+        QCOMPARE(PortNames::deviceFor(number, settings), device);
+    }
+
+    void parsePortNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("number");
+        QTest::newRow("Com3") << "Com3" << 3;
+        QTest::newRow("lower case") << "com12" << 12;
+        QTest::newRow("bare") << "255" << 255;
+        QTest::newRow("zero") << "Com0" << 0;
+        QTest::newRow("too high") << "256" << 0;
+        QTest::newRow("path") << "/dev/ttyS0" << 0;
+        QTest::newRow("junk after") << "Com3x" << 0;
+    }
+
+    void parsePortNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, number);
+        QCOMPARE(PortNames::parsePortNumber(text), number);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_PortNames)
+#include "tst_PortNames.moc"

@@ -1,0 +1,95 @@
+#include "link/StepRunner.h"
+#include "support/ScriptedPrompt.h"
+
+#include <QTest>
+
+// The contract every operation keeps: which steps ran, whether the exit steps ran,
+// and whether the operation went on, for each answer to a failing step.
+class tst_StepRunner : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void failingStep_data()
+    {
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<int>("failuresBeforeSuccess");
+        QTest::addColumn<int>("expectedAttempts");
+        QTest::addColumn<bool>("nextStepRan");
+        QTest::addColumn<bool>("exitRan");
+
+        QTest::newRow("abort") << QList<int>{Box::Abort} << 5 << 1 << false << true;
+        QTest::newRow("retry until the cause is gone") << QList<int>{Box::Retry, Box::Retry} << 2 << 3 << true << false;
+        QTest::newRow("ignore") << QList<int>{Box::Ignore} << 5 << 1 << true << false;
+        QTest::newRow("retry then ignore") << QList<int>{Box::Retry, Box::Ignore} << 5 << 2 << true << false;
+        QTest::newRow("unknown answer leaves") << QList<int>{Box::Ok} << 5 << 1 << false << true;
+    }
+
+    void failingStep()
+    {
+        QFETCH(QList<int>, answers);
+        QFETCH(int, failuresBeforeSuccess);
+        QFETCH(int, expectedAttempts);
+        QFETCH(bool, nextStepRan);
+        QFETCH(bool, exitRan);
+
+        ScriptedPrompt prompt;
+        for (int a : answers)
+            prompt.answer({Box::Answer(a)});
+        bool exited = false;
+        int attempts = 0;
+        bool next = false;
+        bool returnedToCaller = false;
+        StepRunner runner(prompt, [&] { exited = true; });
+        runner.operation([&] {
+            runner.step([&] {
+                ++attempts;
+                return attempts > failuresBeforeSuccess ? succeeded() : failed(QStringLiteral("Printer is off."));
+            });
+            runner.step([&] { next = true; return succeeded(); });
+        });
+        returnedToCaller = true;
+
+        QCOMPARE(attempts, expectedAttempts);
+        QCOMPARE(next, nextStepRan);
+        QCOMPARE(exited, exitRan);
+        QVERIFY(returnedToCaller);
+        QCOMPARE(prompt.shown().size(), answers.size());
+        for (const auto &box : prompt.shown()) {
+            QCOMPARE(box.text, QStringLiteral("Printer is off."));
+            QCOMPARE(box.title, QStringLiteral("Error"));
+            QCOMPARE(box.style, 18);
+            QCOMPARE(Box::defaultOf(box.style), int(Box::DefaultButton1));  // Abort
+        }
+    }
+
+    void raisedFailureRepeatsOnRetryAndAlwaysLeaves_data()
+    {
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<bool>("exitRan");
+        QTest::newRow("retry, retry, abort") << QList<int>{Box::Retry, Box::Retry, Box::Abort} << true;
+        QTest::newRow("ignore") << QList<int>{Box::Ignore} << true;
+    }
+
+    void raisedFailureRepeatsOnRetryAndAlwaysLeaves()
+    {
+        QFETCH(QList<int>, answers);
+        QFETCH(bool, exitRan);
+        ScriptedPrompt prompt;
+        for (int a : answers)
+            prompt.answer({Box::Answer(a)});
+        bool exited = false;
+        bool after = false;
+        StepRunner runner(prompt, [&] { exited = true; });
+        runner.operation([&] {
+            runner.raise(Failure{QStringLiteral("RS-232 timeout. Check cable and click Abort."), 0x800403E8,
+                                 QStringLiteral("Comm Error")});
+            after = true;
+        });
+        QVERIFY(!after);
+        QCOMPARE(exited, exitRan);
+        QCOMPARE(prompt.shown().size(), answers.size());
+        QCOMPARE(runner.failuresReported(), answers.size());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_StepRunner)
+#include "tst_StepRunner.moc"
