@@ -1,0 +1,86 @@
+#include "Configuration.h"
+
+#include "link/StepRunner.h"
+#include "stats/Windows1252.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+Configuration Configuration::builtIn()
+{
+    Configuration c;
+    c.BrandingLines = {QStringLiteral("Korvane"), QStringLiteral("Arial"), QStringLiteral("48"),
+                       QStringLiteral("bold italic"), QStringLiteral("Korvane_Logo.gif")};
+    c.MakerLines = {QStringLiteral("Korvane"),
+                    QStringLiteral("Korvane Ignition Systems"),
+                    QStringLiteral("Unit 4, Harbour Works"),
+                    QStringLiteral("Quay Road"),
+                    QStringLiteral("Port Ellery PE7 2RD"),
+                    QStringLiteral("Telephone 01632 960418")};
+    return c;
+}
+
+QString Configuration::notice()
+{
+    return QStringLiteral("Copyright (C) 2026 the Runlog developers. GPL-3.0-or-later.");
+}
+
+QString Configuration::defaultPath()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Runlog.cfg"));
+}
+
+void Configuration::read(const QString &path, StepRunner &s, Configuration &into)
+{
+    if (!QFile::exists(path)) {
+        const Configuration b = builtIn();
+        into.BrandingLines = b.BrandingLines;
+        into.MakerLines = b.MakerLines;
+        return;
+    }
+    QFile file(path);
+    s.step([&] { return file.open(QIODevice::ReadOnly) ? succeeded() : failed(file.errorString()); });
+
+    // A failed read leaves the previous line in place, which Ignore then uses again.
+    QString line;
+    const auto readLine = [&] {
+        s.step([&] {
+            if (!file.isOpen())
+                return failed(QStringLiteral("Bad file name or number"));
+            if (file.atEnd())
+                return failed(QStringLiteral("Input past end of file"));
+            QByteArray bytes = file.readLine();
+            while (bytes.endsWith('\n') || bytes.endsWith('\r'))
+                bytes.chop(1);
+            line = Windows1252::decode(bytes);
+            return succeeded();
+        });
+    };
+    const auto isMarker = [&] { return line.startsWith(QLatin1Char('!')); };
+    const auto section = [&](QStringList &list) {
+        for (readLine(); !isMarker(); readLine())
+            list << line;
+    };
+
+    do
+        readLine();
+    while (isMarker());
+    into.BrandingLines << line;
+    section(into.BrandingLines);
+    section(into.MakerLines);
+    section(into.ConfigLines);
+    file.close();
+}
+
+Features Features::fromConfigLines(const QStringList &configLines)
+{
+    Features f;
+    for (const QString &line : configLines) {
+        if (line == QLatin1String("Status_Display_True"))
+            f.StatusDisplayEnabled = true;
+        if (line == QLatin1String("Clear_Break_In_Limit_Enable_True"))
+            f.ClearBreakInLimitEnabled = true;
+    }
+    return f;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QStringList>
+
+class StepRunner;
+
+// What Runlog.cfg supplies: the splash banner, the maker's lines and the option lines.
+// Written once at start-up, only read afterwards.
+struct Configuration {
+    QStringList BrandingLines;
+    QStringList MakerLines;
+    QStringList ConfigLines;
+
+    static Configuration builtIn();
+    static QString notice();  // the notice line of the splash and the About box
+    static QString defaultPath();  // Runlog.cfg beside the program
+
+    // Reads the file into the lists as the splash does, each line read one step of the
+    // runner: a file that ends too early asks Abort/Retry/Ignore. A missing file gives the
+    // built-in lists.
+    static void read(const QString &path, StepRunner &runner, Configuration &into);
+};
+
+// The two feature flags, derived from the option lines by the main window's load.
+struct Features {
+    bool StatusDisplayEnabled = false;
+    bool ClearBreakInLimitEnabled = false;
+
+    static Features fromConfigLines(const QStringList &configLines);
+};

@@ -1,0 +1,20 @@
+#include "ConsolePrompt.h"
+
+#include <cstdio>
+
+Box::Answer ConsolePrompt::message(const QString &text, const QString &title, int style)
+{
+    std::fprintf(stderr, "runlog-cli: %s: %s\n", qPrintable(Box::effectiveTitle(title)), qPrintable(text));
+    switch (Box::buttonsOf(style)) {
+    case Box::AbortRetryIgnore: return Box::Abort;
+    case Box::RetryCancel: return Box::Cancel;
+    default: return Box::Ok;
+    }
+}
+
+std::optional<QString> ConsolePrompt::input(const QString &, const QString &, const QString &)
+{
+    if (inputAnswers.isEmpty())
+        return std::nullopt;
+    return inputAnswers.takeFirst();
+}

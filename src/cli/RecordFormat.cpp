@@ -1,0 +1,90 @@
+#include "RecordFormat.h"
+
+#include "stats/ModuleStatistics.h"
+#include "stats/NumberFormat.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+
+namespace RecordFormat {
+
+namespace {
+// QJsonValue would print doubles with 17 digits; the shortest text of the float is exact
+// and readable, so numbers are spliced in as raw text.
+QString number(float v) { return NumberFormat::shortest(v); }
+QString str(const QString &s) { return QString::fromUtf8(QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact)).mid(1).chopped(1); }
+
+template <typename Array>
+QString array(const Array &values)
+{
+    QStringList parts;
+    for (float v : values)
+        parts << number(v);
+    return QLatin1Char('[') + parts.join(QLatin1Char(',')) + QLatin1Char(']');
+}
+
+QString csvField(const QString &s)
+{
+    if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')) && !s.contains(QLatin1Char('\n'))
+        && s.trimmed() == s)
+        return s;
+    return QLatin1Char('"') + QString(s).replace(QLatin1String("\""), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+QString boolean(bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); }
+}  // namespace
+
+QString json(const ModuleStatistics &s, bool moduleEchoes)
+{
+    const QList<std::pair<const char *, QString>> fields = {
+        {"FirmwareID", str(s.FirmwareID)},
+        {"UserData", str(s.UserData)},
+        {"RPMBandHours", array(s.RPMBandHours)},
+        {"TempBandHours", array(s.TempBandHours)},
+        {"TotalHrs", number(s.TotalHrs)},
+        {"WOTTotalHrs", number(s.WOTTotalHrs)},
+        {"LimitSecs", number(s.LimitSecs)},
+        {"MaxRPM", number(s.MaxRPM)},
+        {"EngStarts", QString::number(s.EngStarts)},
+        {"ModuleStatus", QString::number(s.ModuleStatus)},
+        {"BreakInLimit", boolean(s.BreakInLimit)},
+        {"EngineRebuild", boolean(s.EngineRebuild)},
+        {"DataFlags", QString::number(s.DataFlags)},
+        {"ModuleEchoes", boolean(moduleEchoes)},
+    };
+    QStringList members;
+    for (const auto &[key, value] : fields)
+        members << QStringLiteral("  \"%1\": %2").arg(QLatin1String(key), value);
+    return QStringLiteral("{\n") + members.join(QStringLiteral(",\n")) + QStringLiteral("\n}\n");
+}
+
+QString csvHeader()
+{
+    QStringList columns{QStringLiteral("FirmwareID"), QStringLiteral("UserData")};
+    for (int k = 0; k < 13; ++k)
+        columns << QStringLiteral("RPMBandHours%1").arg(k);
+    for (int j = 0; j < 7; ++j)
+        columns << QStringLiteral("TempBandHours%1").arg(j);
+    columns << QStringLiteral("TotalHrs") << QStringLiteral("WOTTotalHrs") << QStringLiteral("LimitSecs")
+            << QStringLiteral("MaxRPM") << QStringLiteral("EngStarts") << QStringLiteral("ModuleStatus")
+            << QStringLiteral("BreakInLimit") << QStringLiteral("EngineRebuild") << QStringLiteral("DataFlags")
+            << QStringLiteral("ModuleEchoes");
+    return columns.join(QLatin1Char(',')) + QLatin1Char('\n');
+}
+
+QString csvRow(const ModuleStatistics &s, bool moduleEchoes)
+{
+    QStringList row{csvField(s.FirmwareID), csvField(s.UserData)};
+    for (float v : s.RPMBandHours)
+        row << number(v);
+    for (float v : s.TempBandHours)
+        row << number(v);
+    row << number(s.TotalHrs) << number(s.WOTTotalHrs) << number(s.LimitSecs) << number(s.MaxRPM)
+        << QString::number(s.EngStarts) << QString::number(s.ModuleStatus) << boolean(s.BreakInLimit)
+        << boolean(s.EngineRebuild) << QString::number(s.DataFlags) << boolean(moduleEchoes);
+    return row.join(QLatin1Char(',')) + QLatin1Char('\n');
+}
+
+}  // namespace RecordFormat

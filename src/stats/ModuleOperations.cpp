@@ -1,0 +1,261 @@
+#include "ModuleOperations.h"
+
+#include "MemoryMap.h"
+#include "ModuleStatistics.h"
+#include "NumberFormat.h"
+#include "StatisticsDecoder.h"
+#include "StatisticsView.h"
+#include "Windows1252.h"
+#include "link/ModuleLink.h"
+#include "link/Prompt.h"
+
+using Field = StatisticsView::Field;
+using Grid = StatisticsView::Grid;
+namespace Decode = StatisticsDecoder;
+
+// Marks the port as owned for the length of one user operation.
+class ModuleOperations::Owner {
+public:
+    explicit Owner(bool &busy) : m_busy(busy), m_acquired(!busy) { m_busy = true; }
+    ~Owner()
+    {
+        if (m_acquired)
+            m_busy = false;
+    }
+    bool acquired() const { return m_acquired; }
+
+private:
+    bool &m_busy;
+    bool m_acquired;
+};
+
+ModuleOperations::ModuleOperations(ModuleLink &link, ModuleStatistics &stats, StatisticsView &view, Prompt &prompt,
+                                   const Features &features)
+    : m_link(link), m_stats(stats), m_view(view), m_prompt(prompt), m_features(features)
+{
+}
+
+QString ModuleOperations::firmwareIdCaption(const QString &id)
+{
+    QString caption = id;
+    return caption.replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
+int ModuleOperations::statusAddress() const
+{
+    return MemoryMap::layoutFor(m_link.moduleEchoes()).statusByte;
+}
+
+void ModuleOperations::exclaim(const char *text, const char *title)
+{
+    m_prompt.message(QString::fromLatin1(text), QString::fromLatin1(title), Box::OkOnly | Box::Exclamation);
+}
+
+void ModuleOperations::clearData()
+{
+    for (Field f : {Field::FirmwareID, Field::TotalHrs, Field::WOTTotalHrs, Field::LimitSecs, Field::MaxRPM,
+                    Field::EngStarts})
+        m_view.setField(f, QString());
+    m_view.setUserDataText(QString());
+    m_stats.RPMBandHours.fill(0);
+    for (int column = 1; column <= 7; ++column)
+        for (Grid g : {Grid::HoursLow, Grid::HoursHigh, Grid::TempHours})
+            m_view.setCell(g, column, QString());
+    m_stats.FirmwareID.clear();
+    m_stats.UserData.clear();
+}
+
+bool ModuleOperations::readStatistics()
+{
+    Owner owner(m_busy);
+    if (!owner.acquired())
+        return false;
+    doReadStatistics();
+    return true;
+}
+
+void ModuleOperations::doReadStatistics()
+{
+    m_lastReadComplete = false;
+    m_link.startRecord();
+    clearData();
+    m_link.pause(PauseBeforeReadMs);
+
+    m_link.readFirmwareID();
+    m_stats.FirmwareID = m_link.firmwareID();
+    if (!m_link.linkOK()) {
+        exclaim(ReadIdFailedText);
+        m_link.closePort();
+        return;
+    }
+    m_view.setField(Field::FirmwareID, firmwareIdCaption(m_stats.FirmwareID));
+
+    m_link.readUserData();
+    m_stats.UserData = m_link.userData();
+    m_view.setUserDataText(m_stats.UserData.trimmed());
+
+    m_link.readEEPROMData();
+    const auto &block = m_link.eepromData();
+    m_stats.RPMBandHours = Decode::rpmBandHours(block);
+    for (int k = 0; k < MemoryMap::RpmBandCount; ++k)
+        m_view.setCell(k < 7 ? Grid::HoursLow : Grid::HoursHigh, k < 7 ? k + 1 : k - 6,
+                       NumberFormat::hours(m_stats.RPMBandHours[size_t(k)]));
+
+    m_stats.TotalHrs = Decode::totalHrs(block, Decode::bandSum(m_stats.RPMBandHours));
+    m_view.setField(Field::TotalHrs, NumberFormat::hours(m_stats.TotalHrs));
+    m_stats.LimitSecs = Decode::limitSecs(block);
+    m_view.setField(Field::LimitSecs, NumberFormat::limitSeconds(m_stats.LimitSecs));
+    m_stats.MaxRPM = Decode::maxRPM(block);
+    m_view.setField(Field::MaxRPM, NumberFormat::rpm(m_stats.MaxRPM));
+    m_stats.EngStarts = Decode::engStarts(block);
+    m_view.setField(Field::EngStarts, NumberFormat::starts(m_stats.EngStarts));
+
+    m_stats.DataFlags = Decode::dataFlags(block);
+    if (m_stats.recordsWot()) {
+        const float wot = Decode::wotHours(block);
+        m_view.setField(Field::WOTTotalHrs, NumberFormat::hours(wot));
+        m_stats.WOTTotalHrs = wot > m_stats.TotalHrs ? m_stats.TotalHrs : wot;
+        m_view.setWotVisible(true);
+    } else {
+        m_view.setWotVisible(false);
+        m_stats.WOTTotalHrs = 0;
+        m_view.setField(Field::WOTTotalHrs, QString());
+    }
+
+    if (m_stats.recordsTemperatures()) {
+        m_link.readTempData();
+        m_stats.TempBandHours = Decode::tempBandHours(m_link.tempData());
+        for (int j = 0; j < MemoryMap::TempBandCount; ++j)
+            m_view.setCell(Grid::TempHours, j + 1, NumberFormat::hours(m_stats.TempBandHours[size_t(j)]));
+        m_view.setTempGridVisible(true);
+    } else {
+        m_view.setTempGridVisible(false);
+    }
+
+    if (m_features.StatusDisplayEnabled) {
+        m_link.setEEPROMAddress(statusAddress());
+        Decode::applyStatus(m_stats, m_link.readEEPROM());
+        // Each flag before its box: the box's click rule consults the flag.
+        m_view.setBreakInLimitChecked(m_stats.BreakInLimit);
+        m_view.setEngineRebuildChecked(m_stats.EngineRebuild);
+    }
+    m_link.closePort();
+    m_lastReadComplete = m_link.incompleteOperations().isEmpty() && m_link.failuresReported() == 0;
+}
+
+bool ModuleOperations::writeUserData()
+{
+    Owner owner(m_busy);
+    if (!owner.acquired())
+        return false;
+    m_lastReadComplete = false;
+
+    // Every character must have its byte before anything reaches the module.
+    const QString typed = m_view.userDataText();
+    const auto bytes = Windows1252::encode(typed);
+    if (!bytes) {
+        m_prompt.message(QStringLiteral("The user data cannot be written: the character \"%1\" cannot be stored "
+                                        "in the module. Nothing has been written.")
+                             .arg(*Windows1252::firstUnencodable(typed)),
+                         QString(), Box::OkOnly | Box::Exclamation);
+        return true;
+    }
+
+    m_link.startRecord();
+    m_link.readFirmwareID();
+    m_stats.FirmwareID = m_link.firmwareID();
+    if (!m_link.linkOK()) {
+        exclaim(WriteIdFailedText);
+        m_link.closePort();
+        return true;
+    }
+    m_view.setField(Field::FirmwareID, firmwareIdCaption(m_stats.FirmwareID));
+    m_stats.UserData = typed;
+    m_link.writeUserData(*bytes);
+    m_link.pause(Link::BlockWriteDelayMs);
+
+    if (m_features.StatusDisplayEnabled) {
+        const int address = statusAddress();
+        m_link.setEEPROMAddress(address);
+        m_stats.ModuleStatus = m_link.readEEPROM();
+        if (m_view.breakInLimitChecked()) {
+            m_stats.ModuleStatus |= MemoryMap::BreakInLimitBit;
+            m_stats.BreakInLimit = true;
+        }
+        if (m_features.ClearBreakInLimitEnabled && !m_view.breakInLimitChecked()) {
+            m_stats.ModuleStatus &= ~MemoryMap::BreakInLimitBit;
+            m_stats.BreakInLimit = false;
+        }
+        if (m_view.engineRebuildChecked() && !m_stats.EngineRebuild) {
+            m_stats.ModuleStatus |= MemoryMap::EngineRebuildBit;
+            m_stats.EngineRebuild = true;
+            m_link.setEEPROMAddress(MemoryMap::layoutFor(m_link.moduleEchoes()).statisticsBlock);
+            for (int i = 0; i < MemoryMap::RebuildClearSize; ++i)
+                m_link.writeEEPROM(0);
+            if (m_stats.recordsWot())
+                for (int i = 0; i < MemoryMap::WotClearSize; ++i)
+                    m_link.writeEEPROM(0);
+            if (m_stats.recordsTemperatures()) {
+                m_link.setEEPROMAddress(MemoryMap::TemperatureBlock);
+                for (int i = 0; i < MemoryMap::TempBandCount * 2; ++i)
+                    m_link.writeEEPROM(0);
+            }
+            m_link.pause(Link::BlockWriteDelayMs);
+        }
+        m_link.setEEPROMAddress(address);
+        m_link.writeEEPROM(qint16(quint8(m_stats.ModuleStatus)));
+    }
+    const bool writesComplete = m_link.incompleteOperations().isEmpty() && m_link.failuresReported() == 0;
+    doReadStatistics();
+    m_lastReadComplete = m_lastReadComplete && writesComplete;
+    m_link.closePort();
+    return true;
+}
+
+bool ModuleOperations::eraseRpmLimitData()
+{
+    Owner owner(m_busy);
+    if (!owner.acquired())
+        return false;
+    m_lastReadComplete = false;
+    m_link.startRecord();
+    m_link.readFirmwareID();
+    m_stats.FirmwareID = m_link.firmwareID();
+    if (!m_link.linkOK()) {
+        exclaim(EraseIdFailedText, EraseTitle);
+        m_link.closePort();
+        return true;
+    }
+    m_view.setField(Field::FirmwareID, firmwareIdCaption(m_stats.FirmwareID));
+    m_link.setEEPROMAddress(MemoryMap::layoutFor(m_link.moduleEchoes()).rpmLimitData);
+    if (!m_link.linkOK()) {
+        m_link.closePort();
+        return true;
+    }
+    for (int i = 0; i < MemoryMap::RpmLimitDataSize; ++i)
+        m_link.writeEEPROM(0);
+    m_link.pause(Link::BlockWriteDelayMs);
+    const bool writesComplete = m_link.incompleteOperations().isEmpty() && m_link.failuresReported() == 0;
+    doReadStatistics();
+    m_lastReadComplete = m_lastReadComplete && writesComplete;
+    m_link.closePort();
+    return true;
+}
+
+void ModuleOperations::breakInLimitClicked()
+{
+    if (!m_features.ClearBreakInLimitEnabled && !m_view.breakInLimitChecked())
+        m_view.setBreakInLimitChecked(true);
+}
+
+void ModuleOperations::engineRebuildClicked()
+{
+    if (m_stats.EngineRebuild)
+        m_view.setEngineRebuildChecked(true);
+    if (m_view.engineRebuildChecked() && !m_stats.EngineRebuild) {
+        const auto answer = m_prompt.input(QString::fromLatin1(RebuildPrompt), QString::fromLatin1(RebuildTitle),
+                                           QStringLiteral("No"));
+        if (answer.value_or(QString()).toUpper() != QLatin1String("YES"))
+            m_view.setEngineRebuildChecked(false);
+    }
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/Configuration.h"
+
+#include <QString>
+
+class ModuleLink;
+class Prompt;
+class StatisticsView;
+struct ModuleStatistics;
+
+// The user's operations on the module: Read Statistics, Clear Data, Write User Data,
+// Erase RPM Limit Data and the two check-box rules, written once for the window and the
+// command-line tool. Module operations never overlap: while one owns the port, another
+// request is refused (the call returns false).
+class ModuleOperations {
+public:
+    ModuleOperations(ModuleLink &link, ModuleStatistics &stats, StatisticsView &view, Prompt &prompt,
+                     const Features &features);
+
+    bool readStatistics();
+    void clearData();
+    bool writeUserData();
+    bool eraseRpmLimitData();
+    void breakInLimitClicked();
+    void engineRebuildClicked();
+
+    bool busy() const { return m_busy; }
+    // The last Read Statistics reached its end with an ID and every link operation whole.
+    bool lastReadComplete() const { return m_lastReadComplete; }
+
+    static QString firmwareIdCaption(const QString &id);  // every "&" doubled for a label
+
+    static constexpr char ReadIdFailedText[] = "Firmware ID read failed - cannot read Runlog.";
+    static constexpr char WriteIdFailedText[] = "Firmware ID read failed - cannot write user data.";
+    static constexpr char EraseIdFailedText[] = "Firmware ID read failed - cannot erase data.";
+    static constexpr char EraseTitle[] = "Erase RPM Limit Data";
+    static constexpr char RebuildTitle[] = "Engine Rebuild Confirmation";
+    static constexpr char RebuildPrompt[] =
+        "Selecting Engine Rebuild and then writing user data to the module cannot be undone and will void the "
+        "warranty. Enter Yes to confirm.";
+    static constexpr int PauseBeforeReadMs = 500;
+
+private:
+    class Owner;
+    void doReadStatistics();
+    int statusAddress() const;
+    void exclaim(const char *text, const char *title = "");
+
+    ModuleLink &m_link;
+    ModuleStatistics &m_stats;
+    StatisticsView &m_view;
+    Prompt &m_prompt;
+    const Features &m_features;
+    bool m_busy = false;
+    bool m_lastReadComplete = false;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "MemoryMap.h"
+
+#include <QString>
+
+#include <array>
+
+// The decoded statistics of the last download. One instance lives for the whole program;
+// only Read Statistics decodes into it, the chart and the printouts only read it.
+struct ModuleStatistics {
+    std::array<float, MemoryMap::RpmBandCount> RPMBandHours{};
+    std::array<float, MemoryMap::TempBandCount> TempBandHours{};
+    QString FirmwareID;
+    QString UserData;
+    float TotalHrs = 0;
+    float WOTTotalHrs = 0;
+    float LimitSecs = 0;
+    float MaxRPM = 0;
+    qint32 EngStarts = 0;
+    qint16 ModuleStatus = 0;
+    bool BreakInLimit = false;
+    bool EngineRebuild = false;
+    qint16 DataFlags = 0;
+
+    bool recordsWot() const { return DataFlags & MemoryMap::RecordsWot; }
+    bool recordsTemperatures() const { return DataFlags & MemoryMap::RecordsTemperatures; }
+};
