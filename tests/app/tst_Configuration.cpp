@@ -1,0 +1,110 @@
+#include "app/Configuration.h"
+#include "link/StepRunner.h"
+#include "support/ScriptedPrompt.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_Configuration : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void read_data()
+    {
+        QTest::addColumn<QByteArray>("file");  // empty: no file at all
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<QStringList>("branding");
+        QTest::addColumn<QStringList>("maker");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("boxes");
+
+        const QStringList builtInBranding{"Korvane", "Arial", "48", "bold italic", "Korvane_Logo.gif"};
+        QTest::newRow("no file") << QByteArray() << QList<int>{} << builtInBranding
+                                 << Configuration::builtIn().MakerLines << QStringList{} << 0;
+        QTest::newRow("complete, CR LF")
+            << QByteArray("! header\r\n!another\r\nAcme\r\nTimes\r\n20\r\nbold\r\nNULL\r\n!\r\nAcme Ltd\r\n"
+                          "1 Road\r\n!\r\nStatus_Display_True\r\n!\r\nignored after\r\n")
+            << QList<int>{} << QStringList{"Acme", "Times", "20", "bold", "NULL"} << QStringList{"Acme Ltd", "1 Road"}
+            << QStringList{"Status_Display_True"} << 0;
+        QTest::newRow("empty banner line after the header")
+            << QByteArray("!\n\nArial\n12\n\nNULL\n!\nM\n\nM3\n!\n!\n") << QList<int>{}
+            << QStringList{"", "Arial", "12", "", "NULL"} << QStringList{"M", "", "M3"} << QStringList{} << 0;
+        QTest::newRow("two markers between branding and maker")
+            << QByteArray("B\n!\n!\nMaker\n!\nStatus_Display_True\n!\n") << QList<int>{} << QStringList{"B"}
+            << QStringList{} << QStringList{"Maker"} << 0;
+        QTest::newRow("lines kept as read") << QByteArray("  B  \n!\n M\n!\nStatus_Display_True \n!\n")
+                                            << QList<int>{} << QStringList{"  B  "} << QStringList{" M"}
+                                            << QStringList{"Status_Display_True "} << 0;
+        QTest::newRow("ends early, abort keeps what was read")
+            << QByteArray("B\n!\nMaker\n!\nopt\n") << QList<int>{Box::Abort} << QStringList{"B"}
+            << QStringList{"Maker"} << QStringList{"opt"} << 1;
+        QTest::newRow("ends early, ignore appends the previous line again")
+            << QByteArray("B\n!\nMaker\n!\nopt\n") << QList<int>{Box::Ignore, Box::Ignore, Box::Abort}
+            << QStringList{"B"} << QStringList{"Maker"} << QStringList{"opt", "opt", "opt"} << 3;
+        QTest::newRow("ends early, retry fails again") << QByteArray("B\n!\nMaker\n")
+                                                       << QList<int>{Box::Retry, Box::Abort} << QStringList{"B"}
+                                                       << QStringList{"Maker"} << QStringList{} << 2;
+        QTest::newRow("ANSI text") << QByteArray("Caf\xe9 \x80\n!\n!\n!\n") << QList<int>{}
+                                   << QStringList{QStringLiteral("Café €")} << QStringList{} << QStringList{} << 0;
+    }
+
+    void read()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QList<int>, answers);
+        QFETCH(QStringList, branding);
+        QFETCH(QStringList, maker);
+        QFETCH(QStringList, options);
+        QFETCH(int, boxes);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Runlog.cfg"));
+        if (!file.isEmpty()) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(file);
+        }
+        ScriptedPrompt prompt;
+        for (int a : answers)
+            prompt.answer({Box::Answer(a)});
+        Configuration config;
+        StepRunner runner(prompt);
+        runner.operation([&] { Configuration::read(path, runner, config); });
+
+        QCOMPARE(config.BrandingLines, branding);
+        QCOMPARE(config.MakerLines, maker);
+        QCOMPARE(config.ConfigLines, options);
+        QCOMPARE(prompt.shown().size(), boxes);
+        for (const auto &box : prompt.shown()) {
+            QCOMPARE(box.text, QStringLiteral("Input past end of file"));
+            QCOMPARE(box.title, QStringLiteral("Error"));
+        }
+    }
+
+    void features_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<bool>("status");
+        QTest::addColumn<bool>("clearBreakIn");
+        QTest::newRow("none") << QStringList{} << false << false;
+        QTest::newRow("both, repeated") << QStringList{"Clear_Break_In_Limit_Enable_True", "Status_Display_True",
+                                                       "Status_Display_True"}
+                                        << true << true;
+        QTest::newRow("other case") << QStringList{"status_display_true"} << false << false;
+        QTest::newRow("trailing blank") << QStringList{"Status_Display_True "} << false << false;
+        QTest::newRow("leading blank") << QStringList{" Clear_Break_In_Limit_Enable_True"} << false << false;
+    }
+
+    void features()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(bool, status);
+        QFETCH(bool, clearBreakIn);
+        const Features f = Features::fromConfigLines(lines);
+        QCOMPARE(f.StatusDisplayEnabled, status);
+        QCOMPARE(f.ClearBreakInLimitEnabled, clearBreakIn);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Configuration)
+#include "tst_Configuration.moc"

@@ -1,0 +1,142 @@
+#include "stats/ModuleStatistics.h"
+#include "stats/NumberFormat.h"
+#include "stats/StatisticsDecoder.h"
+
+#include <QTest>
+
+namespace Decode = StatisticsDecoder;
+
+class tst_StatisticsDecoder : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void hours_data()
+    {
+        QTest::addColumn<int>("low");
+        QTest::addColumn<int>("high");
+        QTest::addColumn<float>("expected");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("256") << 0x00 << 0x01 << 2.3857777f << "2.39";
+        QTest::newRow("1") << 0x01 << 0x00 << 0.0093194f << "0.01";
+        QTest::newRow("65535") << 0xFF << 0xFF << 610.7498f << "610.75";
+        QTest::newRow("0") << 0 << 0 << 0.0f << "0.00";
+    }
+
+    void hours()
+    {
+        QFETCH(int, low);
+        QFETCH(int, high);
+        QFETCH(float, expected);
+        QFETCH(QString, shown);
+        const float h = Decode::hours(quint8(low), quint8(high));
+        QVERIFY(qAbs(h - expected) < 1e-5f);
+        QCOMPARE(h, float(double(high * 256 + low) * 33.55 / 3600.0));
+        QCOMPARE(NumberFormat::fixed(h, 2, QLatin1Char('.')), shown);
+    }
+
+    void total_data()
+    {
+        QTest::addColumn<QList<int>>("bands");  // counts for bands 0..
+        QTest::addColumn<int>("totalLow");
+        QTest::addColumn<int>("totalHigh");
+        QTest::addColumn<bool>("isBandSum");
+        QTest::newRow("counter above the sum") << QList<int>{100, 200} << 0x00 << 0x10 << false;
+        QTest::newRow("counter below the sum") << QList<int>{1000, 2000} << 0x10 << 0x00 << true;
+        QTest::newRow("high byte 255") << QList<int>{1, 2} << 0x34 << 0xFF << true;
+        QTest::newRow("equal") << QList<int>{0x1000} << 0x00 << 0x10 << false;
+    }
+
+    void total()
+    {
+        QFETCH(QList<int>, bands);
+        QFETCH(int, totalLow);
+        QFETCH(int, totalHigh);
+        QFETCH(bool, isBandSum);
+        Decode::StatisticsImage block{};
+        for (int k = 0; k < bands.size(); ++k) {
+            block[size_t(2 * k)] = quint8(bands[k] & 0xFF);
+            block[size_t(2 * k + 1)] = quint8(bands[k] >> 8);
+        }
+        block[26] = quint8(totalLow);
+        block[27] = quint8(totalHigh);
+        const auto rpm = Decode::rpmBandHours(block);
+        const float sum = Decode::bandSum(rpm);
+        const float total = Decode::totalHrs(block, sum);
+        QCOMPARE(total, isBandSum ? sum : Decode::hours(quint8(totalLow), quint8(totalHigh)));
+        QVERIFY(total >= sum);
+    }
+
+    void bandSumIsAccumulatedInFloats()
+    {
+        // Thirteen bands whose float sum differs from the double sum rounded once.
+        Decode::RpmBands bands{};
+        for (size_t k = 0; k < bands.size(); ++k)
+            bands[k] = Decode::hours(quint8(37 * k + 11), quint8(k * 19 % 256));
+        float expected = 0;
+        for (float b : bands)
+            expected = float(expected + b);
+        QCOMPARE(Decode::bandSum(bands), expected);
+    }
+
+    void counters_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("low");
+        QTest::addColumn<int>("high");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("limit 65535") << 28 << 0xFF << 0xFF << "8585.08";
+        QTest::newRow("limit 0") << 28 << 0 << 0 << "0.00";
+        QTest::newRow("max RPM 255") << 30 << 255 << 0 << "7968";
+        QTest::newRow("max RPM 1") << 30 << 1 << 0 << "31";
+        QTest::newRow("starts 65535") << 32 << 0xFF << 0xFF << "65535";
+        QTest::newRow("starts 258") << 32 << 0x02 << 0x01 << "258";
+    }
+
+    void counters()
+    {
+        QFETCH(int, offset);
+        QFETCH(int, low);
+        QFETCH(int, high);
+        QFETCH(QString, shown);
+        Decode::StatisticsImage block{};
+        block[size_t(offset)] = quint8(low);
+        block[size_t(offset + 1)] = quint8(high);
+        QString text;
+        if (offset == 28) {
+            const float secs = Decode::limitSecs(block);
+            if (low == 0xFF)
+                QCOMPARE(secs, 8585.0849609f);
+            text = NumberFormat::fixed(secs, 2, QLatin1Char('.'));
+        } else if (offset == 30) {
+            text = NumberFormat::fixed(Decode::maxRPM(block), 0, QLatin1Char('.'));
+        } else {
+            text = NumberFormat::fixed(Decode::engStarts(block), 0, QLatin1Char('.'));
+        }
+        QCOMPARE(text, shown);
+    }
+
+    void status_data()
+    {
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<bool>("breakIn");
+        QTest::addColumn<bool>("rebuild");
+        QTest::newRow("none") << 0x3F << false << false;
+        QTest::newRow("break-in") << 0x40 << true << false;
+        QTest::newRow("rebuild") << 0x80 << false << true;
+        QTest::newRow("both") << 0xC5 << true << true;
+    }
+
+    void status()
+    {
+        QFETCH(int, byte);
+        QFETCH(bool, breakIn);
+        QFETCH(bool, rebuild);
+        ModuleStatistics stats;
+        Decode::applyStatus(stats, quint8(byte));
+        QCOMPARE(int(stats.ModuleStatus), byte);
+        QCOMPARE(stats.BreakInLimit, breakIn);
+        QCOMPARE(stats.EngineRebuild, rebuild);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_StatisticsDecoder)
+#include "tst_StatisticsDecoder.moc"

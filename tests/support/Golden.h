@@ -1,0 +1,23 @@
+#pragma once
+
+#include "sim/ModuleSimulator.h"
+
+#include <QFile>
+
+// A golden EEPROM image from tests/data.
+inline ModuleSimulator::Image goldenImage(const QString &name)
+{
+    ModuleSimulator::Image image{};
+    QFile file(QStringLiteral(RUNLOG_TEST_DATA "/") + name);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        for (int i = 0; i < qMin<int>(int(bytes.size()), ModuleSimulator::EepromSize); ++i)
+            image[size_t(i)] = quint8(bytes[i]);
+    }
+    return image;
+}
+
+inline QString goldenPath(const QString &name)
+{
+    return QStringLiteral(RUNLOG_TEST_DATA "/") + name;
+}
