@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 Configuration Configuration::builtIn()
 {
@@ -71,6 +72,13 @@ void Configuration::read(const QString &path, StepRunner &s, Configuration &into
     section(into.MakerLines);
     section(into.ConfigLines);
     file.close();
+}
+
+double Configuration::leadingNumber(const QString &text)
+{
+    static const QRegularExpression number(QStringLiteral("^[ \\t]*([+-]?(?:[0-9]+(?:\\.[0-9]*)?|\\.[0-9]+))"));
+    const auto match = number.match(text);
+    return match.hasMatch() ? match.captured(1).toDouble() : 0.0;
 }
 
 Features Features::fromConfigLines(const QStringList &configLines)

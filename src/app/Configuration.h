@@ -19,6 +19,10 @@ struct Configuration {
     // runner: a file that ends too early asks Abort/Retry/Ignore. A missing file gives the
     // built-in lists.
     static void read(const QString &path, StepRunner &runner, Configuration &into);
+
+    // The number a text begins with (leading blanks skipped), 0 when there is none:
+    // "12.5pt" is 12.5.
+    static double leadingNumber(const QString &text);
 };
 
 // The two feature flags, derived from the option lines by the main window's load.

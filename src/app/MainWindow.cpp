@@ -1,0 +1,571 @@
+#include "MainWindow.h"
+
+#include "HelpWindow.h"
+#include "Twips.h"
+#include "link/ModuleLink.h"
+#include "link/Prompt.h"
+#include "link/StepRunner.h"
+#include "stats/ModuleOperations.h"
+#include "stats/ModuleStatistics.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableWidget>
+
+#include <cmath>
+
+namespace {
+constexpr int GridColumns = 8;
+constexpr int GridWidthTwips = 9252;
+constexpr int GridHeightTwips = 612;
+constexpr int PortCount = 255;
+
+const QColor LightGreen(128, 255, 128);
+const QColor LightYellow(255, 255, 128);
+const QColor LightRed(255, 128, 128);
+const QColor GridLines(192, 192, 192);
+
+// Breaks a check box caption before the last word that would leave the box.
+void wrapCaption(QCheckBox *box)
+{
+    const QFontMetrics metrics(box->font());
+    const int room = box->width() - box->iconSize().width() - 12;
+    const QStringList words = box->text().split(QLatin1Char(' '));
+    QString first;
+    qsizetype i = 0;
+    for (; i < words.size(); ++i) {
+        const QString longer = first.isEmpty() ? words[i] : first + QLatin1Char(' ') + words[i];
+        if (!first.isEmpty() && metrics.horizontalAdvance(longer) > room)
+            break;
+        first = longer;
+    }
+    if (i < words.size())
+        box->setText(first + QLatin1Char('\n') + words.mid(i).join(QLatin1Char(' ')));
+}
+
+QPushButton *button(QWidget *parent, const char *name, const char *text, int left, int top)
+{
+    auto *b = new QPushButton(QString::fromLatin1(text), parent);
+    b->setObjectName(QLatin1String(name));
+    Twips::place(b, left, top, 1815, 495);
+    return b;
+}
+
+QLabel *label(QWidget *parent, const char *name, const char *text, int left, int top, int width, int height)
+{
+    auto *l = new QLabel(QString::fromLatin1(text), parent);
+    l->setObjectName(QLatin1String(name));
+    Twips::place(l, left, top, width, height);
+    return l;
+}
+
+QLabel *valueLabel(QWidget *parent, const char *name, int left, int top, int width, int height)
+{
+    QLabel *l = label(parent, name, "", left, top, width, height);
+    l->setFrameShape(QFrame::Box);
+    l->setLineWidth(1);
+    l->setAutoFillBackground(true);
+    QPalette p = l->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    l->setPalette(p);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+}
+}  // namespace
+
+MainWindow::MainWindow(const Configuration &config, ModuleStatistics &stats, SerialPort &port, LinkTiming &timing,
+                       Prompt &prompt, QWidget *parent)
+    : QMainWindow(parent), m_config(config), m_stats(stats), m_prompt(prompt)
+{
+    setObjectName(QStringLiteral("frmRunlog_Main"));
+    setWindowTitle(QString::fromLatin1(DesignCaption));
+    // "System" is the design face; where it does not exist, a face of Arial's metrics
+    // keeps the captions inside their twips-sized controls.
+    QFont font;
+    font.setFamilies({QStringLiteral("System"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setPointSizeF(9.6);
+    font.setBold(true);
+    setFont(font);
+
+    m_link = std::make_unique<ModuleLink>(port, timing, prompt);
+    m_operations = std::make_unique<ModuleOperations>(*m_link, m_stats, *this, prompt, m_features);
+
+    buildMenus();
+    buildControls();
+    load();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    QAction *printStat = file->addAction(QStringLiteral("&Print Statistics"));
+    printStat->setObjectName(QStringLiteral("mnuPrintStat"));
+    connect(printStat, &QAction::triggered, this, [this] {
+        if (onPrintStatistics)
+            onPrintStatistics();
+    });
+    QAction *printSetup = file->addAction(QStringLiteral("Print Set&up"));
+    printSetup->setObjectName(QStringLiteral("mnuPrintSetup"));
+    connect(printSetup, &QAction::triggered, this, [this] {
+        if (onPrintSetup)
+            onPrintSetup();
+    });
+    QAction *exit = file->addAction(QStringLiteral("E&xit"));
+    exit->setObjectName(QStringLiteral("mnuExit"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu *options = menuBar()->addMenu(QStringLiteral("&Options"));
+    options->setObjectName(QStringLiteral("mnuOptions"));
+    QAction *erase = options->addAction(QStringLiteral("&Erase RPM Limit Data in EEPROM"));
+    erase->setObjectName(QStringLiteral("mnuEraseRPMLimitData"));
+    connect(erase, &QAction::triggered, this, &MainWindow::mnuEraseRPMLimitData_Click);
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    QAction *contents = help->addAction(QStringLiteral("&Contents"));
+    contents->setObjectName(QStringLiteral("mnuContents"));
+    connect(contents, &QAction::triggered, this, &MainWindow::mnuContents_Click);
+    QAction *about = help->addAction(QStringLiteral("&About"));
+    about->setObjectName(QStringLiteral("mnuAbout"));
+    connect(about, &QAction::triggered, this, &MainWindow::mnuAbout_Click);
+}
+
+QTableWidget *MainWindow::makeGrid(QWidget *parent, const char *name, int top)
+{
+    auto *grid = new QTableWidget(2, GridColumns, parent);
+    grid->setObjectName(QLatin1String(name));
+    Twips::place(grid, 360, top, GridWidthTwips, GridHeightTwips);
+    grid->horizontalHeader()->hide();
+    grid->verticalHeader()->hide();
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::NoSelection);
+    grid->setFrameShape(QFrame::Box);
+    grid->setStyleSheet(
+        QStringLiteral("QTableWidget { gridline-color: %1; } QTableWidget::item { padding: 0px 1px; }")
+            .arg(GridLines.name()));
+    grid->setTextElideMode(Qt::ElideNone);
+    grid->setWordWrap(false);
+    const int rowHeight = (grid->height() - 2 * grid->frameWidth()) / 2;
+    for (int r = 0; r < 2; ++r) {
+        grid->setRowHeight(r, rowHeight);
+        for (int c = 0; c < GridColumns; ++c) {
+            auto *item = new QTableWidgetItem;
+            item->setFlags(Qt::ItemIsEnabled);
+            item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            // The header row and column are fixed cells in the button colour.
+            if (r == 0 || c == 0)
+                item->setBackground(palette().button());
+            grid->setItem(r, c, item);
+        }
+    }
+    return grid;
+}
+
+void MainWindow::buildControls()
+{
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+    const QRect area = Twips::rect(this, 0, 0, 10452, 8280);
+    client->setFixedSize(area.size());
+
+    m_fraDataDisplay = new QGroupBox(QStringLiteral("Ignition Module Data"), client);
+    m_fraDataDisplay->setObjectName(QStringLiteral("fraDataDisplay"));
+    Twips::place(m_fraDataDisplay, 240, 240, 9975, 7812);
+    QWidget *f = m_fraDataDisplay;
+
+    label(f, "lblTotalHrs", "Total Hours", 360, 600, 1695, 375);
+    m_fields[int(Field::TotalHrs)] = valueLabel(f, "lblTotalHrsData", 1680, 480, 972, 372);
+    m_lblWOTTotalHrs = label(f, "lblWOTTotalHrs", "Total Hours at WOT", 2880, 600, 1932, 372);
+    m_fields[int(Field::WOTTotalHrs)] = valueLabel(f, "lblWOTTotalHrsData", 4920, 480, 972, 372);
+    label(f, "lblMaxRPM", "Maximum Engine RPM", 6240, 600, 2292, 372);
+    m_fields[int(Field::MaxRPM)] = valueLabel(f, "lblMaxRPMData", 8640, 480, 972, 372);
+    label(f, "lblLimitSecs", "Seconds at RPM Limit", 6240, 1200, 2292, 372);
+    m_fields[int(Field::LimitSecs)] = valueLabel(f, "lblLimitSecsData", 8640, 1080, 972, 372);
+    label(f, "lblEngStarts", "Engine Starts", 6240, 1800, 1572, 372);
+    m_fields[int(Field::EngStarts)] = valueLabel(f, "lblEngStartsData", 8640, 1680, 972, 372);
+    label(f, "lblID", "ID", 360, 1080, 375, 375);
+    m_fields[int(Field::FirmwareID)] = valueLabel(f, "lblFirmwareIDData", 960, 1080, 4932, 732);
+    label(f, "lblUserData", "User Data", 360, 2040, 975, 375);
+    m_txtUserData = new QLineEdit(f);
+    m_txtUserData->setObjectName(QStringLiteral("txtUserData"));
+    m_txtUserData->setMaxLength(32);
+    Twips::place(m_txtUserData, 1560, 2040, 4332, 375);
+
+    m_grids[int(Grid::HoursLow)] = makeGrid(f, "msgHoursLow", 2880);
+    m_grids[int(Grid::HoursHigh)] = makeGrid(f, "msgHoursHigh", 3720);
+    m_grids[int(Grid::TempHours)] = makeGrid(f, "msgTempHours", 4560);
+
+    QPushButton *readStats = button(f, "cmdReadStats", "Read Statistics", 360, 5520);
+    QPushButton *print = button(f, "cmdPrint", "Print Statistics", 2520, 5520);
+    QPushButton *writeUserData = button(f, "cmdWriteUserData", "Write User Data", 360, 6960);
+
+    m_fraStatusDisplay = new QGroupBox(QStringLiteral("Status"), f);
+    m_fraStatusDisplay->setObjectName(QStringLiteral("fraStatusDisplay"));
+    Twips::place(m_fraStatusDisplay, 4680, 5520, 2292, 1932);
+    m_chkBreakInLimit = new QCheckBox(QStringLiteral("Break-in RPM Limit Enabled"), m_fraStatusDisplay);
+    m_chkBreakInLimit->setObjectName(QStringLiteral("chkBreakInLimit"));
+    Twips::place(m_chkBreakInLimit, 120, 360, 1812, 612);
+    m_chkEngineRebuild = new QCheckBox(QStringLiteral("Engine Rebuild"), m_fraStatusDisplay);
+    m_chkEngineRebuild->setObjectName(QStringLiteral("chkEngineRebuild"));
+    Twips::place(m_chkEngineRebuild, 120, 1080, 1812, 372);
+
+    m_fraPortSelect = new QGroupBox(QStringLiteral("Data Port Setup"), f);
+    m_fraPortSelect->setObjectName(QStringLiteral("fraPortSelect"));
+    Twips::place(m_fraPortSelect, 7200, 5520, 2412, 1932);
+    label(m_fraPortSelect, "lblPort", "Port", 240, 600, 612, 252);
+    m_cboPort = new QComboBox(m_fraPortSelect);
+    m_cboPort->setObjectName(QStringLiteral("cboPort"));
+    m_cboPort->setEditable(false);
+    Twips::place(m_cboPort, 840, 480, 1188, 336);
+
+    // These two belong to the window and are drawn above the frame.
+    QPushButton *histogram = button(client, "cmdHistogram", "Histogram", 600, 6480);
+    QPushButton *clearData = button(client, "cmdClearData", "Clear Data", 2760, 6480);
+    histogram->raise();
+    clearData->raise();
+
+    // The box is two lines high for its caption: wrap it where it does not fit on one.
+    wrapCaption(m_chkBreakInLimit);
+
+    const QList<QWidget *> tabOrder{m_cboPort,
+                                    readStats,
+                                    clearData,
+                                    histogram,
+                                    m_grids[int(Grid::HoursLow)],
+                                    m_grids[int(Grid::HoursHigh)],
+                                    print,
+                                    m_txtUserData,
+                                    writeUserData,
+                                    m_chkEngineRebuild,
+                                    m_chkBreakInLimit,
+                                    m_grids[int(Grid::TempHours)]};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    connect(readStats, &QPushButton::clicked, this, &MainWindow::cmdReadStats_Click);
+    connect(clearData, &QPushButton::clicked, this, &MainWindow::cmdClearData_Click);
+    connect(writeUserData, &QPushButton::clicked, this, &MainWindow::cmdWriteUserData_Click);
+    connect(print, &QPushButton::clicked, this, [this] {
+        if (onPrintStatistics)
+            onPrintStatistics();
+    });
+    connect(histogram, &QPushButton::clicked, this, [this] {
+        if (onHistogram)
+            onHistogram();
+    });
+    connect(m_chkBreakInLimit, &QCheckBox::toggled, this, [this] { m_operations->breakInLimitClicked(); });
+    connect(m_chkEngineRebuild, &QCheckBox::toggled, this, [this] { m_operations->engineRebuildClicked(); });
+    connect(m_cboPort, &QComboBox::currentIndexChanged, this, &MainWindow::cboPort_Click);
+
+    // Fixed single border: the user cannot drag the size.
+    adjustSize();
+    setFixedSize(sizeHint());
+    move(Twips::toPixels(708, logicalDpiX()), Twips::toPixels(1176, logicalDpiY()));
+}
+
+void MainWindow::load()
+{
+    StepRunner s(m_prompt);
+    s.operation([&] {
+        // 1. Feature flags and the status frame.
+        m_features = Features::fromConfigLines(m_config.ConfigLines);
+        m_fraStatusDisplay->setVisible(m_features.StatusDisplayEnabled);
+
+        // 2. The application title, under which the settings are kept.
+        QCoreApplication::setApplicationName(QString::fromLatin1(Box::ApplicationTitle));
+
+        // 3, 4. The stored port, and the list it is chosen from.
+        int number = 1;
+        s.step([&] {
+            QSettings settings;
+            number = settings.value(QStringLiteral("Properties/CommPort"), 1).toInt();
+            return succeeded();
+        });
+        {
+            const QSignalBlocker block(m_cboPort);
+            m_cboPort->clear();
+            for (int n = 1; n <= PortCount; ++n)
+                m_cboPort->addItem(QStringLiteral("Com%1").arg(n));
+            m_cboPort->setCurrentIndex(-1);
+        }
+        s.step([&] {
+            if (number < 1 || number > PortCount)
+                return failed(QStringLiteral("Invalid property value"));
+            m_cboPort->setCurrentIndex(number - 1);
+            return succeeded();
+        });
+
+        // 5. The line settings.
+        m_link->applyPortSettings();
+
+        // 6. Nothing remembered from any module yet.
+        m_stats.RPMBandHours.fill(0);
+        m_stats.BreakInLimit = false;
+        m_stats.EngineRebuild = false;
+
+        // 7. One column width for every column of the three grids: an eighth of the grid,
+        // to the nearest twip, halves to even (9252 / 8 gives 1156).
+        const int columnTwips = int(std::nearbyint(double(GridWidthTwips) / GridColumns));
+        for (QTableWidget *g : m_grids)
+            for (int c = 0; c < GridColumns; ++c)
+                g->setColumnWidth(c, Twips::toPixels(columnTwips, logicalDpiX()));
+
+        // 8. Header texts.
+        const QStringList low{"RPM Band",  "    Idle",  "1000-1499", "1500-1999",
+                              "2000-2499", "2500-2999", "3000-3499", "3500-3999"};
+        const QStringList high{"RPM Band",  "4000-4499", "4500-4999", "5000-5499",
+                               "5500-5999", "6000-6499", "6500-6999", ""};
+        const QStringList temp{"Temp Band", "  <85 C",   "85-94 C",   "95-104 C",
+                               "105-114 C", "115-124 C", "125-134 C", "135-150 C"};
+        const QStringList *headers[3] = {&low, &high, &temp};
+        for (int g = 0; g < 3; ++g) {
+            for (int c = 0; c < GridColumns; ++c)
+                m_grids[g]->item(0, c)->setText(headers[g]->at(c));
+            m_grids[g]->item(1, 0)->setText(QStringLiteral("Hours"));
+        }
+
+        // 9. Temperature colours, both rows.
+        for (int c = 1; c < GridColumns; ++c) {
+            const QColor colour = c <= 4 ? LightGreen : c == 5 ? LightYellow : LightRed;
+            for (int r = 0; r < 2; ++r)
+                m_grids[int(Grid::TempHours)]->item(r, c)->setBackground(colour);
+        }
+
+        // 10, 11. Empty values.
+        for (QTableWidget *g : m_grids)
+            for (int c = 1; c < GridColumns; ++c)
+                g->item(1, c)->setText(QString());
+        m_txtUserData->clear();
+        m_stats.FirmwareID.clear();
+        m_stats.UserData.clear();
+
+        // 12. The maker's name before the caption.
+        s.step([&] {
+            if (m_config.MakerLines.isEmpty())
+                return failed(QStringLiteral("Subscript out of range"));
+            setWindowTitle(m_config.MakerLines.first() + QLatin1Char(' ') + windowTitle());
+            return succeeded();
+        });
+
+        // 13. What only some modules supply stays hidden until they supply it.
+        setWotVisible(false);
+        setTempGridVisible(false);
+    });
+}
+
+// --- the view ----------------------------------------------------------------------------
+
+QLabel *MainWindow::valueField(Field field) const
+{
+    return m_fields[int(field)];
+}
+
+QTableWidget *MainWindow::grid(Grid g) const
+{
+    return m_grids[int(g)];
+}
+
+void MainWindow::setField(Field field, const QString &caption)
+{
+    m_captions[int(field)] = caption;
+    valueField(field)->setText(Twips::shownCaption(caption));
+}
+
+QString MainWindow::caption(Field field) const
+{
+    return m_captions[int(field)];
+}
+
+void MainWindow::setUserDataText(const QString &text)
+{
+    m_txtUserData->setText(text);
+}
+
+QString MainWindow::userDataText() const
+{
+    return m_txtUserData->text();
+}
+
+void MainWindow::setCell(Grid g, int column, const QString &text)
+{
+    grid(g)->item(1, column)->setText(text);
+}
+
+void MainWindow::setWotVisible(bool visible)
+{
+    m_lblWOTTotalHrs->setVisible(visible);
+    valueField(Field::WOTTotalHrs)->setVisible(visible);
+}
+
+void MainWindow::setTempGridVisible(bool visible)
+{
+    grid(Grid::TempHours)->setVisible(visible);
+}
+
+bool MainWindow::breakInLimitChecked() const
+{
+    return m_chkBreakInLimit->isChecked();
+}
+
+void MainWindow::setBreakInLimitChecked(bool checked)
+{
+    m_chkBreakInLimit->setChecked(checked);
+}
+
+bool MainWindow::engineRebuildChecked() const
+{
+    return m_chkEngineRebuild->isChecked();
+}
+
+void MainWindow::setEngineRebuildChecked(bool checked)
+{
+    m_chkEngineRebuild->setChecked(checked);
+}
+
+// --- handlers ----------------------------------------------------------------------------
+
+bool MainWindow::refuseWhileBusy()
+{
+    if (!m_operations->busy())
+        return false;
+    QApplication::beep();
+    return true;
+}
+
+void MainWindow::cboPort_Click(int index)
+{
+    if (index < 0)
+        return;
+    // The port cannot change under an operation that owns it.
+    if (refuseWhileBusy()) {
+        const QSignalBlocker block(m_cboPort);
+        m_cboPort->setCurrentIndex(m_portIndex);
+        return;
+    }
+    m_portIndex = index;
+    StepRunner s(m_prompt);
+    s.operation([&] {
+        const int number = index + 1;
+        m_link->setCommPortNumber(number);
+        s.step([&] {
+            QSettings settings;
+            settings.setValue(QStringLiteral("Properties/CommPort"), QString::number(number));
+            settings.sync();
+            if (settings.status() != QSettings::NoError)
+                return failed(QStringLiteral("The port setting could not be saved."));
+            return succeeded();
+        });
+        m_link->closePort();
+    });
+}
+
+void MainWindow::cmdReadStats_Click()
+{
+    if (!refuseWhileBusy())
+        m_operations->readStatistics();
+    if (m_portResetPending)
+        resetPort();
+}
+
+void MainWindow::cmdClearData_Click()
+{
+    // Clear Data sends nothing, but it must not empty the window under a download.
+    if (!refuseWhileBusy())
+        m_operations->clearData();
+}
+
+void MainWindow::cmdWriteUserData_Click()
+{
+    if (!refuseWhileBusy())
+        m_operations->writeUserData();
+    if (m_portResetPending)
+        resetPort();
+}
+
+void MainWindow::mnuEraseRPMLimitData_Click()
+{
+    if (!refuseWhileBusy())
+        m_operations->eraseRpmLimitData();
+    if (m_portResetPending)
+        resetPort();
+}
+
+void MainWindow::mnuContents_Click()
+{
+    if (!m_help)
+        m_help = new HelpWindow(QDir(QCoreApplication::applicationDirPath()).filePath(HelpWindow::FileName), this);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+}
+
+QString MainWindow::aboutText() const
+{
+    QString text = m_config.MakerLines.value(0) + QStringLiteral(" Runlog Version ") + QLatin1String(Version) +
+                   QLatin1Char('\n');
+    text += Configuration::notice() + QLatin1Char('\n') + QLatin1Char('\n');
+    for (qsizetype i = 1; i < m_config.MakerLines.size(); ++i)
+        text += m_config.MakerLines[i] + QLatin1Char('\n');
+    return text;
+}
+
+void MainWindow::mnuAbout_Click()
+{
+    m_prompt.message(aboutText(), QStringLiteral("About"), Box::OkOnly | Box::Information);
+}
+
+// --- resize and closing ------------------------------------------------------------------
+
+void MainWindow::resetPort()
+{
+    // An operation in progress owns the port: it is reset when that operation ends.
+    if (m_operations->busy()) {
+        m_portResetPending = true;
+        return;
+    }
+    m_portResetPending = false;
+    m_link->closePort();
+    if (!isMinimized())
+        m_link->applyPortSettings();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        resetPort();
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    resetPort();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    m_link->closePort();
+    event->accept();
+    Q_EMIT programEnding();
+    // Every window goes at once, a modal chart included.
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != this)
+            w->hide();
+    QCoreApplication::exit(0);
+}

@@ -1,0 +1,372 @@
+#include "app/Twips.h"
+#include "link/ModuleLink.h"
+#include "support/WindowRig.h"
+
+#include <QMenuBar>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+const QString Timeout = QStringLiteral("RS-232 timeout. Check cable and click Abort.");
+const QStringList StatusOn{QStringLiteral("Status_Display_True")};
+const char *const ValueFields[] = {"lblFirmwareIDData", "lblTotalHrsData",  "lblWOTTotalHrsData",
+                                   "lblLimitSecsData",  "lblMaxRPMData",    "lblEngStartsData"};
+
+int px(int twips) { return Twips::toPixels(twips, 96); }
+}  // namespace
+
+class tst_MainWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCoreApplication::setOrganizationName(QStringLiteral("Runlog-tests"));
+    }
+
+    void init() { QSettings().clear(); }
+
+    void layout()
+    {
+        WindowRig rig;
+        QCOMPARE(rig.window->windowTitle(), QStringLiteral("Korvane Runlog Version 7.0"));
+        QVERIFY(rig.window->font().bold());
+        QCOMPARE(rig.window->font().pointSizeF(), 9.6);
+
+        struct Control {
+            const char *name;
+            const char *text;
+            int left, top, width, height;
+        };
+        const Control controls[] = {
+            {"cmdReadStats", "Read Statistics", 360, 5520, 1815, 495},
+            {"cmdPrint", "Print Statistics", 2520, 5520, 1815, 495},
+            {"cmdWriteUserData", "Write User Data", 360, 6960, 1815, 495},
+            {"cmdHistogram", "Histogram", 600, 6480, 1815, 495},
+            {"cmdClearData", "Clear Data", 2760, 6480, 1815, 495},
+            {"lblTotalHrs", "Total Hours", 360, 600, 1695, 375},
+            {"lblWOTTotalHrs", "Total Hours at WOT", 2880, 600, 1932, 372},
+            {"lblMaxRPM", "Maximum Engine RPM", 6240, 600, 2292, 372},
+            {"lblLimitSecs", "Seconds at RPM Limit", 6240, 1200, 2292, 372},
+            {"lblEngStarts", "Engine Starts", 6240, 1800, 1572, 372},
+            {"lblID", "ID", 360, 1080, 375, 375},
+            {"lblUserData", "User Data", 360, 2040, 975, 375},
+            {"lblFirmwareIDData", "", 960, 1080, 4932, 732},
+            {"msgHoursLow", nullptr, 360, 2880, 9252, 612},
+            {"msgTempHours", nullptr, 360, 4560, 9252, 612},
+            {"fraStatusDisplay", nullptr, 4680, 5520, 2292, 1932},
+            {"chkEngineRebuild", "Engine Rebuild", 120, 1080, 1812, 372},
+            {"cboPort", nullptr, 840, 480, 1188, 336},
+        };
+        for (const Control &c : controls) {
+            auto *w = rig.window->findChild<QWidget *>(QLatin1String(c.name));
+            QVERIFY2(w, c.name);
+            QCOMPARE(w->geometry(), QRect(px(c.left), px(c.top), px(c.width), px(c.height)));
+            if (auto *b = qobject_cast<QAbstractButton *>(w); b && c.text)
+                QCOMPARE(b->text(), QLatin1String(c.text));
+            if (auto *l = qobject_cast<QLabel *>(w); l && c.text)
+                QCOMPARE(l->text(), QLatin1String(c.text));
+        }
+        QCOMPARE(rig.find<QCheckBox>("chkBreakInLimit")->text().replace(QLatin1Char('\n'), QLatin1Char(' ')),
+                 QStringLiteral("Break-in RPM Limit Enabled"));
+        QCOMPARE(rig.find<QLabel>("lblTotalHrsData")->alignment() & Qt::AlignRight, Qt::AlignRight);
+        QCOMPARE(rig.find<QLineEdit>("txtUserData")->maxLength(), 32);
+
+        // Headers, column widths (1156 twips) and the temperature colours.
+        QCOMPARE(rig.cell("msgHoursLow", 1, 0), QStringLiteral("    Idle"));
+        QCOMPARE(rig.cell("msgHoursLow", 0, 1), QStringLiteral("Hours"));
+        QCOMPARE(rig.cell("msgHoursHigh", 6, 0), QStringLiteral("6500-6999"));
+        QCOMPARE(rig.cell("msgHoursHigh", 7, 0), QString());
+        QCOMPARE(rig.cell("msgTempHours", 0, 0), QStringLiteral("Temp Band"));
+        QCOMPARE(rig.cell("msgTempHours", 1, 0), QStringLiteral("  <85 C"));
+        for (const char *g : {"msgHoursLow", "msgHoursHigh", "msgTempHours"})
+            for (int c = 0; c < 8; ++c)
+                QCOMPARE(rig.find<QTableWidget>(g)->columnWidth(c), px(1156));
+        auto *temps = rig.find<QTableWidget>("msgTempHours");
+        for (int r = 0; r < 2; ++r) {
+            QCOMPARE(temps->item(r, 1)->background().color(), QColor(128, 255, 128));
+            QCOMPARE(temps->item(r, 4)->background().color(), QColor(128, 255, 128));
+            QCOMPARE(temps->item(r, 5)->background().color(), QColor(255, 255, 128));
+            QCOMPARE(temps->item(r, 7)->background().color(), QColor(255, 128, 128));
+        }
+
+        // Menus in order, with their access keys.
+        QStringList menus;
+        for (QAction *menu : rig.window->menuBar()->actions()) {
+            QStringList items;
+            for (QAction *item : menu->menu()->actions())
+                items << item->text();
+            menus << menu->text() + QLatin1Char(':') + items.join(QLatin1Char('|'));
+        }
+        QCOMPARE(menus, (QStringList{"&File:&Print Statistics|Print Set&up|E&xit",
+                                     "&Options:&Erase RPM Limit Data in EEPROM", "&Help:&Contents|&About"}));
+
+        // Hidden until a module supplies them; the status frame without its option.
+        QVERIFY(!rig.visible("lblWOTTotalHrs"));
+        QVERIFY(!rig.visible("lblWOTTotalHrsData"));
+        QVERIFY(!rig.visible("msgTempHours"));
+        QVERIFY(!rig.visible("fraStatusDisplay"));
+        QVERIFY(WindowRig(true, {}, StatusOn).visible("fraStatusDisplay"));
+
+        // Tab order, from the port list on.
+        const QStringList expected{"cboPort",          "cmdReadStats",    "cmdClearData",     "cmdHistogram",
+                                   "msgHoursLow",      "msgHoursHigh",    "cmdPrint",         "txtUserData",
+                                   "cmdWriteUserData", "chkEngineRebuild", "chkBreakInLimit", "msgTempHours"};
+        QStringList order;
+        QWidget *first = rig.find<QComboBox>("cboPort");
+        QWidget *w = first;
+        do {
+            if (expected.contains(w->objectName()) && !order.contains(w->objectName()))
+                order << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != first && order.size() < expected.size());
+        QCOMPARE(order, expected);
+    }
+
+    void download_data()
+    {
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<bool>("echoes");
+        QTest::addColumn<int>("dataFlags");  // -1: as the image has it
+        QTest::addColumn<bool>("statusDisplay");
+        QTest::addColumn<QStringList>("values");  // total, WOT, limit, max RPM, starts
+        QTest::addColumn<QString>("userText");
+        QTest::addColumn<bool>("breakIn");
+        QTest::addColumn<bool>("rebuild");
+
+        QTest::newRow("flags 0") << "echo-plain-flags0.bin" << true << -1 << true
+                                 << QStringList{"613.14", "", "0.13", "31", "7"} << "SN 1" << false << false;
+        QTest::newRow("flags 1, plain") << "plain-wot.bin" << false << -1 << true
+                                        << QStringList{"141.66", "13.98", "8585.08", "7968", "65535"} << "HULL 4471"
+                                        << true << false;
+        QTest::newRow("flags 2") << "echo-full.bin" << true << 2 << true
+                                 << QStringList{"141.66", "", "124.45", "6687", "1234"} << "AB" << true << true;
+        QTest::newRow("flags 3, WOT above total") << "echo-full.bin" << true << -1 << true
+                                                  << QStringList{"141.66", "186.39", "124.45", "6687", "1234"} << "AB"
+                                                  << true << true;
+        QTest::newRow("flags 3, status display off")
+            << "echo-full.bin" << true << -1 << false << QStringList{"141.66", "186.39", "124.45", "6687", "1234"}
+            << "AB" << false << false;
+    }
+
+    void download()
+    {
+        QFETCH(QString, image);
+        QFETCH(bool, echoes);
+        QFETCH(int, dataFlags);
+        QFETCH(bool, statusDisplay);
+        QFETCH(QStringList, values);
+        QFETCH(QString, userText);
+        QFETCH(bool, breakIn);
+        QFETCH(bool, rebuild);
+
+        WindowRig rig(echoes, image, statusDisplay ? StatusOn : QStringList{}, "A&B-7");
+        if (dataFlags >= 0) {
+            auto e = rig.module.eeprom();
+            e[64 + 47] = quint8(dataFlags);
+            rig.module.setEeprom(e);
+        }
+        rig.window->show();
+        rig.click("cmdReadStats");
+
+        QVERIFY(rig.prompt.shown().isEmpty());
+        QCOMPARE(rig.text("lblFirmwareIDData"), QStringLiteral("A&B-7"));
+        QCOMPARE(rig.window->caption(StatisticsView::Field::FirmwareID), QStringLiteral("A&&B-7"));
+        QCOMPARE(rig.text("lblTotalHrsData"), values[0]);
+        QCOMPARE(rig.text("lblWOTTotalHrsData"), values[1]);
+        QCOMPARE(rig.text("lblLimitSecsData"), values[2]);
+        QCOMPARE(rig.text("lblMaxRPMData"), values[3]);
+        QCOMPARE(rig.text("lblEngStartsData"), values[4]);
+        const bool wot = !values[1].isEmpty();
+        QCOMPARE(rig.visible("lblWOTTotalHrs"), wot);
+        QCOMPARE(rig.visible("lblWOTTotalHrsData"), wot);
+        const bool temps = rig.stats.DataFlags & 2;
+        QCOMPARE(rig.visible("msgTempHours"), temps);
+        QCOMPARE(rig.cell("msgTempHours", 3).isEmpty(), !temps);
+
+        // Trailing spaces stay in the record, not in the text box.
+        QCOMPARE(rig.find<QLineEdit>("txtUserData")->text(), userText);
+        QCOMPARE(rig.stats.UserData, userText.leftJustified(32, QLatin1Char(' ')));
+
+        QCOMPARE(rig.cell("msgHoursLow", 1), QStringLiteral("%1").arg(rig.cell("msgHoursLow", 1)));
+        for (int c = 1; c <= 7; ++c)
+            QVERIFY(!rig.cell("msgHoursLow", c).isEmpty());
+        for (int c = 1; c <= 6; ++c)
+            QVERIFY(!rig.cell("msgHoursHigh", c).isEmpty());
+        QCOMPARE(rig.cell("msgHoursHigh", 7), QString());
+        if (image != QLatin1String("echo-plain-flags0.bin")) {
+            QCOMPARE(rig.cell("msgHoursLow", 1), QStringLiteral("11.18"));
+            QCOMPARE(rig.cell("msgHoursHigh", 6), QStringLiteral("0.11"));
+        }
+        QCOMPARE(rig.find<QCheckBox>("chkBreakInLimit")->isChecked(), breakIn);
+        QCOMPARE(rig.find<QCheckBox>("chkEngineRebuild")->isChecked(), rebuild);
+        QVERIFY(!rig.window->link().isPortOpen());
+    }
+
+    void clearDataEmptiesTheDisplayOnly()
+    {
+        WindowRig rig(true, QStringLiteral("echo-full.bin"), StatusOn);
+        rig.click("cmdReadStats");
+        rig.trace.clear();
+        rig.click("cmdClearData");
+        for (const char *f : ValueFields)
+            QCOMPARE(rig.text(f), QString());
+        QCOMPARE(rig.find<QLineEdit>("txtUserData")->text(), QString());
+        for (const char *g : {"msgHoursLow", "msgHoursHigh", "msgTempHours"})
+            for (int c = 1; c <= 7; ++c)
+                QCOMPARE(rig.cell(g, c), QString());
+        QCOMPARE(rig.cell("msgHoursLow", 1, 0), QStringLiteral("    Idle"));
+        QVERIFY(rig.visible("msgTempHours"));
+        QVERIFY(rig.visible("lblWOTTotalHrs"));
+        QVERIFY(rig.find<QCheckBox>("chkBreakInLimit")->isChecked());
+        QVERIFY(rig.trace.isEmpty());
+    }
+
+    void failedIdRead()
+    {
+        WindowRig rig(true, QStringLiteral("echo-full.bin"));
+        rig.click("cmdReadStats");
+        rig.module.faults().silent = true;
+        rig.prompt.answer({Box::Ignore});
+        rig.click("cmdReadStats");
+        QCOMPARE(rig.prompt.texts(), (QStringList{Timeout, "Firmware ID read failed - cannot read Runlog."}));
+        QCOMPARE(rig.prompt.shown().last().title, QStringLiteral("Runlog"));
+        for (const char *f : ValueFields)
+            QCOMPARE(rig.text(f), QString());
+        QCOMPARE(rig.cell("msgHoursLow", 2), QString());
+        QVERIFY(rig.stats.TotalHrs > 141.f);
+        QVERIFY(!rig.window->link().isPortOpen());
+    }
+
+    void portSettingStoredAndRestored_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("first start") << QVariant() << "Com1" << QStringList{};
+        QTest::newRow("Com255") << QVariant(QStringLiteral("255")) << "Com255" << QStringList{};
+        QTest::newRow("out of range") << QVariant(QStringLiteral("300")) << "" << QStringList{"Invalid property value"};
+    }
+
+    void portSettingStoredAndRestored()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(QString, selected);
+        QFETCH(QStringList, messages);
+        if (stored.isValid())
+            QSettings().setValue(QStringLiteral("Properties/CommPort"), stored);
+        {
+            WindowRig rig;
+            rig.prompt.answer({Box::Ignore});
+            auto *ports = rig.find<QComboBox>("cboPort");
+            QCOMPARE(ports->count(), 255);
+            QCOMPARE(ports->itemText(0), QStringLiteral("Com1"));
+            QCOMPARE(ports->itemText(254), QStringLiteral("Com255"));
+            QCOMPARE(ports->currentText(), selected);
+            QCOMPARE(rig.prompt.texts(), messages);
+            if (!selected.isEmpty())
+                QCOMPARE(QSettings().value(QStringLiteral("Properties/CommPort")).toString(), selected.mid(3));
+
+            // A pick closes an open port, and the next operation opens the new one.
+            rig.port.setAvailablePorts({1, 12, 255});
+            rig.window->link().setEEPROMAddress(0);
+            rig.window->link().readEEPROM();
+            QVERIFY(rig.window->link().isPortOpen());
+            ports->setCurrentIndex(11);
+            QVERIFY(!rig.window->link().isPortOpen());
+            QCOMPARE(QSettings().value(QStringLiteral("Properties/CommPort")).toString(), QStringLiteral("12"));
+            rig.window->link().readFirmwareID();
+            QCOMPARE(rig.port.portNumber(), 12);
+        }
+        WindowRig again;
+        QCOMPARE(again.find<QComboBox>("cboPort")->currentText(), QStringLiteral("Com12"));
+    }
+
+    void about()
+    {
+        WindowRig rig;
+        rig.config.MakerLines = {QStringLiteral("Acme"), QStringLiteral("Acme Marine"), QStringLiteral("Dock 3")};
+        rig.window->findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
+        QCOMPARE(rig.prompt.shown().size(), 1);
+        const auto box = rig.prompt.shown().first();
+        QCOMPARE(box.title, QStringLiteral("About"));
+        QCOMPARE(box.style, 64);
+        const QStringList lines = box.text.split(QLatin1Char('\n'));
+        QCOMPARE(lines.value(0), QStringLiteral("Acme Runlog Version 7.02"));
+        QVERIFY(!lines.value(1).isEmpty());
+        QCOMPARE(lines.mid(2), (QStringList{"", "Acme Marine", "Dock 3", ""}));
+    }
+
+    void resizeClosesThePort()
+    {
+        WindowRig rig(true, QStringLiteral("echo-full.bin"));
+        rig.window->show();
+        const int applied = rig.port.settingsApplied();
+        rig.window->link().setEEPROMAddress(53);
+        rig.window->link().readEEPROM();
+        QVERIFY(rig.window->link().isPortOpen());
+        rig.window->showMinimized();
+        QVERIFY(!rig.window->link().isPortOpen());
+        const int afterMinimise = rig.port.settingsApplied();
+        rig.window->showNormal();
+        QVERIFY(!rig.window->link().isPortOpen());
+        QVERIFY(rig.port.settingsApplied() > afterMinimise || afterMinimise > applied);
+    }
+
+    void secondRequestsDuringADownloadDoNotInterleave()
+    {
+        WindowRig rig(true, QStringLiteral("echo-full.bin"));
+        rig.window->show();
+        auto *ports = rig.find<QComboBox>("cboPort");
+        int secondClicks = 0;
+        rig.port.setTrace([&](const QString &event) {
+            rig.trace.append(event);
+            if (event == QLatin1String("write 15") && secondClicks == 0) {
+                ++secondClicks;
+                rig.click("cmdReadStats");
+                rig.click("cmdWriteUserData");
+                rig.click("cmdClearData");
+                rig.window->findChild<QAction *>(QStringLiteral("mnuEraseRPMLimitData"))->trigger();
+                ports->setCurrentIndex(4);
+                rig.window->showMinimized();
+            }
+        });
+        rig.click("cmdReadStats");
+        QCOMPARE(secondClicks, 1);
+        QCOMPARE(rig.trace.count(QStringLiteral("write 10")), 1);
+        QVERIFY(rig.module.writes().isEmpty());
+        QCOMPARE(ports->currentText(), QStringLiteral("Com1"));
+        QCOMPARE(rig.text("lblTotalHrsData"), QStringLiteral("141.66"));
+        QVERIFY(rig.prompt.shown().isEmpty());
+        QVERIFY(!rig.window->link().isPortOpen());
+    }
+
+    void helpShowsTheGuideWithItsContents()
+    {
+        WindowRig rig;
+        rig.window->findChild<QAction *>(QStringLiteral("mnuContents"))->trigger();
+        auto *help = rig.window->findChild<QWidget *>(QStringLiteral("helpWindow"));
+        QVERIFY(help && help->isVisible());
+        auto *toc = help->findChild<QTreeWidget *>();
+        QVERIFY(toc->topLevelItemCount() >= 5);
+        QCOMPARE(toc->topLevelItem(0)->text(0), QStringLiteral("Getting started"));
+    }
+
+    void closingClosesThePortAndEndsTheProgram()
+    {
+        WindowRig rig(true, QStringLiteral("echo-full.bin"));
+        rig.window->show();
+        rig.window->link().setEEPROMAddress(53);
+        rig.window->link().readEEPROM();
+        QSignalSpy ending(rig.window.get(), &MainWindow::programEnding);
+        QVERIFY(rig.window->close());
+        QVERIFY(!rig.window->link().isPortOpen());
+        QCOMPARE(ending.count(), 1);
+    }
+};
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_MainWindow.moc"

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Golden.h"
+#include "ScriptedPrompt.h"
+#include "VirtualTiming.h"
+#include "app/Configuration.h"
+#include "app/MainWindow.h"
+#include "sim/ModuleSimulator.h"
+#include "sim/SimulatedPort.h"
+#include "stats/ModuleStatistics.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <memory>
+
+// The real main window over an in-process module on a virtual clock.
+struct WindowRig {
+    explicit WindowRig(bool echoes = true, const QString &image = QString(), QStringList options = {},
+                       const QByteArray &id = "RL-7.02")
+        : module(echoes, id), port(module)
+    {
+        config = Configuration::builtIn();
+        config.ConfigLines = options;
+        if (!image.isEmpty())
+            module.setEeprom(goldenImage(image));
+        port.setTrace([this](const QString &event) { trace.append(event); });
+        window = std::make_unique<MainWindow>(config, stats, port, timing, prompt);
+    }
+
+    template <typename T>
+    T *find(const char *name) const
+    {
+        return window->findChild<T *>(QLatin1String(name));
+    }
+    QString text(const char *label) const { return find<QLabel>(label)->text(); }
+    QString cell(const char *grid, int column, int row = 1) const
+    {
+        return find<QTableWidget>(grid)->item(row, column)->text();
+    }
+    void click(const char *button) const { find<QPushButton>(button)->click(); }
+    bool visible(const char *name) const { return window->findChild<QWidget *>(QLatin1String(name))->isVisibleTo(window.get()); }
+
+    QStringList trace;
+    Configuration config;
+    ModuleStatistics stats;
+    ModuleSimulator module;
+    SimulatedPort port;
+    VirtualTiming timing;
+    ScriptedPrompt prompt;
+    std::unique_ptr<MainWindow> window;
+};

@@ -1,0 +1,78 @@
+// Takes the README's pictures: the real windows after a demo download, on whatever
+// platform runs it (scripts/screenshots runs it under Xvfb).
+#include "app/Configuration.h"
+#include "app/MainWindow.h"
+#include "app/SplashWindow.h"
+#include "link/EventLoopTiming.h"
+#include "link/Prompt.h"
+#include "sim/DemoImage.h"
+#include "sim/ModuleSimulator.h"
+#include "sim/SimulatedPort.h"
+#include "stats/ModuleOperations.h"
+#include "stats/ModuleStatistics.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+class QuietPrompt : public Prompt {
+public:
+    Box::Answer message(const QString &text, const QString &, int) override
+    {
+        std::fprintf(stderr, "screenshots: %s\n", qPrintable(text));
+        return Box::Abort;
+    }
+    std::optional<QString> input(const QString &, const QString &, const QString &) override { return {}; }
+};
+
+bool grabWindow(QWidget *w, const QString &path)
+{
+    QApplication::processEvents();
+    QPixmap shot = w->screen()->grabWindow(w->winId());
+    if (shot.isNull() || shot.width() < 10)
+        shot = w->grab();
+    std::printf("%s\n", qPrintable(path));
+    return shot.save(path);
+}
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Runlog-screenshots"));
+    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QDir().mkpath(outDir);
+
+    {
+        Configuration branding;
+        QuietPrompt quiet;
+        SplashWindow splash(branding, quiet, QStringLiteral("/nonexistent/Runlog.cfg"),
+                            QStringLiteral(RUNLOG_DOCS_DIR));
+        splash.show();
+        QApplication::processEvents();
+        grabWindow(&splash, QDir(outDir).filePath(QStringLiteral("splash.png")));
+    }
+
+    Configuration config = Configuration::builtIn();
+    config.ConfigLines << QStringLiteral("Status_Display_True");
+    ModuleStatistics stats;
+    ModuleSimulator module(true, DemoImage::firmwareId(true));
+    module.setEeprom(DemoImage::make(true));
+    SimulatedPort port(module);
+    EventLoopTiming timing;
+    QuietPrompt prompt;
+
+    MainWindow window(config, stats, port, timing, prompt);
+    window.show();
+    window.operations().readStatistics();
+    QTimer::singleShot(300, [&] {
+        bool ok = grabWindow(&window, QDir(outDir).filePath(QStringLiteral("main-window.png")));
+        QCoreApplication::exit(ok ? 0 : 1);
+    });
+    return app.exec();
+}
