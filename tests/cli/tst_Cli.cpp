@@ -1,0 +1,136 @@
+#include "support/CliRun.h"
+#include "support/Golden.h"
+#include "support/ModsimProcess.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+// runlog-cli against runlog-modsim on a pseudo-terminal.
+class tst_Cli : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void readBothKinds_data()
+    {
+        QTest::addColumn<bool>("echoes");
+        QTest::newRow("echoing") << true;
+        QTest::newRow("plain") << false;
+    }
+
+    void readBothKinds()
+    {
+        QFETCH(bool, echoes);
+        QStringList args{QStringLiteral("--demo")};
+        if (!echoes)
+            args << QStringLiteral("--plain");
+        ModsimProcess sim(args);
+        QVERIFY(!sim.device().isEmpty());
+
+        const CliRun text = CliRun::run({"--port", sim.device(), "read", "--comment", "Hull 7"});
+        QCOMPARE(text.exitCode, 0);
+        QVERIFY2(text.err.isEmpty(), qPrintable(text.err));
+        const QStringList lines = text.out.split(QLatin1Char('\n'));
+        QCOMPARE(lines.value(0), QStringLiteral("         Korvane Ignition Module Data"));
+        QVERIFY(lines.value(1).startsWith(QLatin1String("         Downloaded:         ")));
+        QCOMPARE(lines.value(2), QStringLiteral("         Serial/Comment:     Hull 7"));
+        QCOMPARE(lines.value(3), QStringLiteral("         Firmware ID:        RL-7.02 IGN ") + (echoes ? "E" : "P"));
+        QVERIFY(lines.contains(QStringLiteral("         Total Hours:             141.66")));
+        QVERIFY(lines.contains(QStringLiteral("         Total Hours at WOT:      13.98")));
+        QVERIFY(lines.contains(QStringLiteral("         6500-6999           0.11")));
+        QCOMPARE(lines.contains(QStringLiteral("         Elapsed Time in Temperature Bands")), echoes);
+
+        const CliRun json = CliRun::run({"--port", sim.device(), "read", "--format", "json"});
+        QCOMPARE(json.exitCode, 0);
+        const QJsonObject record = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        QCOMPARE(record.value("ModuleEchoes").toBool(), echoes);
+        QCOMPARE(record.value("UserData").toString(), QStringLiteral("HULL 4471 / SN 20931").leftJustified(32));
+        QCOMPARE(record.value("RPMBandHours").toArray().size(), 13);
+        QCOMPARE(record.value("TempBandHours").toArray().size(), 7);
+        QCOMPARE(float(record.value("TotalHrs").toDouble()), 141.65555f);
+        QCOMPARE(record.value("EngStarts").toInt(), 1234);
+        QCOMPARE(record.value("DataFlags").toInt(), echoes ? 3 : 1);
+        QCOMPARE(json.out.left(16), QStringLiteral("{\n  \"FirmwareID\""));
+
+        const CliRun csv = CliRun::run({"--port", sim.device(), "read", "--format", "csv"});
+        QCOMPARE(csv.exitCode, 0);
+        const QStringList rows = csv.out.trimmed().split(QLatin1Char('\n'));
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].split(QLatin1Char(',')).size(), 32);
+        QVERIFY(rows[1].startsWith(QStringLiteral("RL-7.02 IGN ")));
+    }
+
+    void statusDisplayFromTheConfiguration()
+    {
+        ModsimProcess sim({QStringLiteral("--demo")});
+        QTemporaryDir dir;
+        const QString config = dir.filePath(QStringLiteral("Runlog.cfg"));
+        QFile f(config);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Acme\r\nArial\r\n20\r\nbold\r\nNULL\r\n!\r\nAcme Marine\r\n!\r\nStatus_Display_True\r\n!\r\n");
+        f.close();
+        const CliRun r = CliRun::run({"--port", sim.device(), "--config", config, "read"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.startsWith(QLatin1String("         Acme Marine Ignition Module Data\n")));
+        QVERIFY(r.out.contains(QLatin1String("\n         Module Status: Break-in RPM Limit Enabled\n")));
+    }
+
+    void incompleteReadsFail_data()
+    {
+        QTest::addColumn<QStringList>("modsim");
+        QTest::addColumn<QString>("stderrHas");
+        QTest::newRow("silent module") << QStringList{"--fault", "silent"}
+                                       << "Firmware ID read failed - cannot read Runlog.";
+        QTest::newRow("plain module claiming temperatures")
+            << QStringList{"--plain", "--image", goldenPath("plain-temps.bin")} << "ReadTempData";
+        QTest::newRow("hang-up halfway") << QStringList{"--demo", "--fault", "hangup-after=20"} << "ReadEEPROMData";
+        QTest::newRow("address not acknowledged") << QStringList{"--demo", "--fault", "nak-address"} << "ReadUserData";
+    }
+
+    void incompleteReadsFail()
+    {
+        QFETCH(QStringList, modsim);
+        QFETCH(QString, stderrHas);
+        ModsimProcess sim(modsim);
+        const CliRun r = CliRun::run({"--port", sim.device(), "read", "--format", "json"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(stderrHas), qPrintable(r.err));
+    }
+
+    void missingPort()
+    {
+        const CliRun r = CliRun::run({"--port", "/dev/ttyRunlogMissing", "read"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains(QLatin1String("Error: ")));
+        QVERIFY(r.err.contains(QLatin1String("ReadFirmwareID")));
+    }
+
+    void usage_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("help") << QStringList{"--help"} << 0;
+        QTest::newRow("version") << QStringList{"--version"} << 0;
+        QTest::newRow("no command") << QStringList{} << 2;
+        QTest::newRow("unknown command") << QStringList{"fly"} << 2;
+        QTest::newRow("bad format") << QStringList{"read", "--format", "xml"} << 2;
+        QTest::newRow("bad demo kind") << QStringList{"--demo=loud", "read"} << 2;
+        QTest::newRow("missing value") << QStringList{"read", "--port"} << 2;
+        QTest::newRow("write without text") << QStringList{"write-user-data"} << 2;
+        QTest::newRow("break-in on read") << QStringList{"read", "--break-in", "on"} << 2;
+    }
+
+    void usage()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        const CliRun r = CliRun::run(args);
+        QCOMPARE(r.exitCode, exitCode);
+        if (exitCode == 2)
+            QVERIFY(r.err.contains(QLatin1String("Usage: runlog-cli")));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Cli)
+#include "tst_Cli.moc"

@@ -1,0 +1,143 @@
+#include "reports/ReportLayout.h"
+#include "stats/ModuleStatistics.h"
+
+#include <QLocale>
+#include <QTest>
+
+namespace {
+ModuleStatistics sample()
+{
+    ModuleStatistics s;
+    s.FirmwareID = QStringLiteral("RL-7.02");
+    s.UserData = QStringLiteral("AB").leftJustified(32, QLatin1Char(' '));
+    s.TotalHrs = 1234.567f;
+    s.WOTTotalHrs = 7.5f;
+    s.EngStarts = 65535;
+    s.MaxRPM = 6500;
+    s.LimitSecs = 12.97f;
+    s.RPMBandHours[0] = 1000;
+    s.TempBandHours[6] = 0.5f;
+    return s;
+}
+
+// The first text of each line, for following the table's order.
+QStringList labels(const ReportLines &lines)
+{
+    QStringList out;
+    for (const ReportLine &l : lines)
+        out << (l.items.isEmpty() ? QString() : l.items.first().text);
+    return out;
+}
+}  // namespace
+
+class tst_ReportLayout : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void lines_data()
+    {
+        QTest::addColumn<QString>("comment");
+        QTest::addColumn<bool>("statusDisplay");
+        QTest::addColumn<int>("dataFlags");
+        QTest::addColumn<bool>("breakIn");
+        QTest::addColumn<bool>("rebuild");
+        QTest::addColumn<int>("lineCount");
+
+        // 45 lines with everything; each condition leaves its lines out.
+        QTest::newRow("bare") << "" << false << 0 << false << false << 29;
+        QTest::newRow("comment") << "SN 12" << false << 0 << false << false << 30;
+        QTest::newRow("status, rebuild only") << "" << true << 0 << false << true << 31;
+        QTest::newRow("status, both") << "" << true << 1 << true << true << 32;
+        QTest::newRow("temperatures") << "" << false << 2 << false << false << 41;
+        QTest::newRow("everything") << "x" << true << 3 << true << false << 45;
+    }
+
+    void lines()
+    {
+        QFETCH(QString, comment);
+        QFETCH(bool, statusDisplay);
+        QFETCH(int, dataFlags);
+        QFETCH(bool, breakIn);
+        QFETCH(bool, rebuild);
+        QFETCH(int, lineCount);
+
+        ModuleStatistics s = sample();
+        s.DataFlags = qint16(dataFlags);
+        s.BreakInLimit = breakIn;
+        s.EngineRebuild = rebuild;
+        const ReportContext context{QStringLiteral("Korvane"), comment, QStringLiteral("6/15/2009 3:04:05 PM"),
+                                    statusDisplay};
+        const ReportLines lines = StatisticsReport::lines(s, context);
+        QCOMPARE(lines.size(), lineCount);
+
+        QStringList expected{"Korvane Ignition Module Data", "Downloaded:"};
+        if (!comment.isEmpty())
+            expected << "Serial/Comment:";
+        expected << "Firmware ID:" << "User Data:" << "";
+        if (statusDisplay) {
+            QString status = breakIn ? "Module Status: Break-in RPM Limit Enabled"
+                                     : "Module Status: Break-in RPM Limit Disabled";
+            if (rebuild)
+                status += " & Engine Rebuild Flag Set";
+            expected << status << "";
+        }
+        expected << "Summary Data" << "Total Hours:";
+        if (dataFlags & 1)
+            expected << "Total Hours at WOT:";
+        expected << "Engine Starts:" << "" << "Maximum Engine RPM:" << "Seconds at RPM Limit:" << "" << ""
+                 << "Elapsed Time in RPM Bands" << "" << "RPM Band" << StatisticsReport::rpmBandLabels();
+        if (dataFlags & 2)
+            expected << "" << "" << "Elapsed Time in Temperature Bands" << "" << "Temp Band"
+                     << StatisticsReport::tempBandLabels();
+        QCOMPARE(labels(lines), expected);
+        for (const ReportLine &l : lines)
+            if (!l.items.isEmpty())
+                QCOMPARE(l.items.first().column, 10);
+    }
+
+    void textColumns()
+    {
+        ModuleStatistics s = sample();
+        s.DataFlags = 3;
+        const ReportContext context{QStringLiteral("Korvane"), QStringLiteral("A very long comment that runs on"),
+                                    QStringLiteral("6/15/2009 3:04:05 PM"), false};
+        const QStringList text = renderReportText(StatisticsReport::lines(s, context)).split(QLatin1Char('\n'));
+        QCOMPARE(text[0], QStringLiteral("         Korvane Ignition Module Data"));
+        QCOMPARE(text[1], QStringLiteral("         Downloaded:         6/15/2009 3:04:05 PM"));
+        QCOMPARE(text[2], QStringLiteral("         Serial/Comment:     A very long comment that runs on"));
+        QCOMPARE(text[4], QStringLiteral("         User Data:          AB") + QString(30, QLatin1Char(' ')));
+        QVERIFY(text.contains(QStringLiteral("         Total Hours:             1234.57")));
+        QVERIFY(text.contains(QStringLiteral("         Total Hours at WOT:      7.50")));
+        QVERIFY(text.contains(QStringLiteral("         Engine Starts:           65535")));
+        QVERIFY(text.contains(QStringLiteral("         Maximum Engine RPM:      6500")));
+        QVERIFY(text.contains(QStringLiteral("         Seconds at RPM Limit:    12.97")));
+        QVERIFY(text.contains(QStringLiteral("         Idle                1000.00")));
+        QVERIFY(text.contains(QStringLiteral("         135-150 deg C       0.50")));
+    }
+
+    void valueColumnAlreadyPassed()
+    {
+        const ReportLines lines{ReportLine::label(QStringLiteral("A label longer than twenty"), 30, QStringLiteral("v"))};
+        QCOMPARE(renderReportText(lines), QStringLiteral("         A label longer than twenty\n"
+                                                         "                             v\n"));
+    }
+
+    void timestamp_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("US English") << QLocale(QLocale::English, QLocale::UnitedStates) << "6/15/2009 3:04:05 PM";
+        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << "15.06.2009 15:04:05";
+        QTest::newRow("British") << QLocale(QLocale::English, QLocale::UnitedKingdom) << "15/06/2009 15:04:05";
+    }
+
+    void timestamp()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, text);
+        const QDateTime when(QDate(2009, 6, 15), QTime(15, 4, 5), Qt::UTC);
+        QCOMPARE(StatisticsReport::timestamp(when, locale), text);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ReportLayout)
+#include "tst_ReportLayout.moc"
