@@ -65,5 +65,15 @@ int main(int argc, char *argv[])
 
     std::printf("ReadEEPROM x %d over %s: wall %.3f ms/read, CPU %.3f ms/read (targets 5.6 and 0.3)\n", Reads,
                 qPrintable(device), wallMs / Reads, cpuMs / Reads);
+
+    // The pause alone, to tell its overshoot from the exchange's.
+    for (int ms : {Link::PacingDelayMs, Link::WriteDelayMs}) {
+        const double cpuBefore = cpuSeconds();
+        wall.restart();
+        for (int i = 0; i < Reads; ++i)
+            timing.delay(ms);
+        std::printf("DelayTimer(%d) x %d: %.3f ms each, CPU %.3f ms each\n", ms, Reads,
+                    double(wall.nsecsElapsed()) / 1e6 / Reads, (cpuSeconds() - cpuBefore) * 1e3 / Reads);
+    }
     return prompt.failed ? 1 : 0;
 }

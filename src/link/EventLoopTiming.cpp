@@ -7,9 +7,18 @@
 #include <QThread>
 #include <QTimer>
 
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
+
 EventLoopTiming::EventLoopTiming()
 {
     m_clock.start();
+#ifdef Q_OS_LINUX
+    // The kernel may stretch a sleep by 50 us to save power; the protocol's pauses come a
+    // hundred at a time, so ask for the precision they are measured with.
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+#endif
 }
 
 qint64 EventLoopTiming::nowMs()
@@ -19,24 +28,26 @@ qint64 EventLoopTiming::nowMs()
 
 void EventLoopTiming::delay(int ms)
 {
-    const qint64 end = m_clock.nsecsElapsed() + qint64(ms) * 1000000;
-    QEventLoop loop;
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    // A timer may fire a little early at millisecond resolution: wait again for the rest.
-    for (qint64 left = end - m_clock.nsecsElapsed(); left > 0; left = end - m_clock.nsecsElapsed()) {
-        if (left < 1000000) {
-            // Under a millisecond: yield the rest away without a timer of zero length.
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
-            if (end - m_clock.nsecsElapsed() > 0)
-                QThread::usleep(unsigned(left / 1000));
-            continue;
+    // The event loop sleeps through all but the last millisecond or two, whose end a
+    // timer of millisecond resolution would overshoot; that last part is slept precisely.
+    constexpr qint64 Millisecond = 1000000;
+    const qint64 end = m_clock.nsecsElapsed() + qint64(ms) * Millisecond;
+    qint64 left = end - m_clock.nsecsElapsed();
+    if (left > 2 * Millisecond) {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        for (; left > 2 * Millisecond; left = end - m_clock.nsecsElapsed()) {
+            timer.start(int(left / Millisecond) - 1);
+            loop.exec();
         }
-        timer.start(int(left / 1000000));
-        loop.exec();
     }
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    left = end - m_clock.nsecsElapsed();
+    if (left > 0)
+        QThread::usleep(unsigned((left + 999) / 1000));
 }
 
 void EventLoopTiming::processEvents()

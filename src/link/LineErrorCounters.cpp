@@ -10,6 +10,7 @@
 void LineErrorCounters::reset()
 {
     m_primed = false;
+    m_unsupported = false;
     m_frame = m_overrun = m_parity = 0;
 }
 
@@ -18,8 +19,12 @@ QList<int> LineErrorCounters::newEvents(qintptr handle)
     QList<int> events;
 #ifdef Q_OS_LINUX
     serial_icounter_struct counters{};
-    if (handle < 0 || ::ioctl(int(handle), TIOCGICOUNT, &counters) != 0)
+    if (m_unsupported || handle < 0)
         return events;
+    if (::ioctl(int(handle), TIOCGICOUNT, &counters) != 0) {
+        m_unsupported = true;  // asked again at the next open
+        return events;
+    }
     const int overrun = counters.overrun + counters.buf_overrun;
     if (m_primed) {
         if (counters.frame > m_frame)

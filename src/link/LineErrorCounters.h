@@ -14,6 +14,7 @@ public:
 
 private:
     bool m_primed = false;
+    bool m_unsupported = false;
     int m_frame = 0;
     int m_overrun = 0;
     int m_parity = 0;

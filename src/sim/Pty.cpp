@@ -1,14 +1,10 @@
 #include "Pty.h"
 
-#include <QSocketNotifier>
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
-
-Pty::Pty(QObject *parent) : QObject(parent) {}
 
 Pty::~Pty()
 {
@@ -31,17 +27,12 @@ bool Pty::open(QString *error)
     ::tcgetattr(m_master, &tio);
     ::cfmakeraw(&tio);
     ::tcsetattr(m_master, TCSANOW, &tio);
-
     m_slave = ::open(m_path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &Pty::readAvailable);
     return true;
 }
 
 void Pty::close()
 {
-    delete m_notifier;
-    m_notifier = nullptr;
     if (m_slave >= 0)
         ::close(m_slave);
     if (m_master >= 0)
@@ -62,19 +53,14 @@ bool Pty::write(const QByteArray &bytes)
     return done == bytes.size();
 }
 
-void Pty::readAvailable()
+QByteArray Pty::read()
 {
+    QByteArray bytes;
     char buffer[512];
     for (;;) {
-        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-        if (n > 0) {
-            Q_EMIT received(QByteArray(buffer, n));
-            continue;
-        }
-        // Our own slave descriptor keeps the line up, so EIO should not occur; stop
-        // listening rather than spin if it does.
-        if (n < 0 && errno == EIO && m_notifier)
-            m_notifier->setEnabled(false);
-        return;
+        const ssize_t n = m_master >= 0 ? ::read(m_master, buffer, sizeof buffer) : -1;
+        if (n <= 0)
+            return bytes;
+        bytes.append(buffer, n);
     }
 }

@@ -10,10 +10,12 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QSocketNotifier>
-#include <QTimer>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <poll.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -134,34 +136,40 @@ int main(int argc, char *argv[])
     clock.start();
     const bool logging = parser.isSet(log);
 
-    // An endless ID streams at a steady pace until the next byte arrives.
-    QTimer stream;
-    stream.setInterval(2);
-    QObject::connect(&stream, &QTimer::timeout, [&] {
-        if (module.streamingId())
-            pty.write(module.idChunk(8));
-        else
-            stream.stop();
-    });
-
-    QObject::connect(&pty, &Pty::received, [&](const QByteArray &bytes) {
-        for (char b : bytes) {
-            if (logging)
-                std::fprintf(stderr, "%10.3f ms  rx %02x\n", double(clock.nsecsElapsed()) / 1e6, quint8(b));
-            const qsizetype writesBefore = module.writes().size();
-            const QByteArray reply = module.receive(quint8(b));
-            if (module.hungUp()) {
-                std::fprintf(stderr, "runlog-modsim: hanging up\n");
-                pty.close();
-                QCoreApplication::exit(0);
+    // The line is served by a thread of its own that blocks in poll(): a module answers
+    // at once, and an event loop between the line and the module would add latency.
+    int stopPipe[2];
+    if (::pipe(stopPipe) != 0)
+        return 1;
+    std::thread server([&] {
+        pollfd fds[2] = {{pty.masterFd(), POLLIN, 0}, {stopPipe[0], POLLIN, 0}};
+        for (;;) {
+            // An endless ID streams at a steady pace until the next byte arrives.
+            const int ready = ::poll(fds, 2, module.streamingId() ? 2 : -1);
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready < 0 || fds[1].revents)
                 return;
+            if (ready == 0) {
+                pty.write(module.idChunk(8));
+                continue;
             }
-            pty.write(reply);
-            if (module.writes().size() != writesBefore)
-                saveImage();
+            for (char b : pty.read()) {
+                if (logging)
+                    std::fprintf(stderr, "%10.3f ms  rx %02x\n", double(clock.nsecsElapsed()) / 1e6, quint8(b));
+                const qsizetype writesBefore = module.writes().size();
+                const QByteArray reply = module.receive(quint8(b));
+                if (module.hungUp()) {
+                    std::fprintf(stderr, "runlog-modsim: hanging up\n");
+                    pty.close();
+                    QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
+                    return;
+                }
+                pty.write(reply);
+                if (module.writes().size() != writesBefore)
+                    saveImage();
+            }
         }
-        if (module.streamingId())
-            stream.start();
     });
 
     // Leave cleanly on SIGINT and SIGTERM, so the link and the saved image are tidy.
@@ -173,6 +181,9 @@ int main(int argc, char *argv[])
     }
 
     const int rc = app.exec();
+    const char stop = 1;
+    [[maybe_unused]] auto n = ::write(stopPipe[1], &stop, 1);
+    server.join();
     saveImage();
     if (!linkPath.isEmpty())
         QFile::remove(linkPath);

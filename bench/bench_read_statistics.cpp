@@ -1,0 +1,94 @@
+// A full Read Statistics (data flags 3, status display on) by runlog-cli against
+// runlog-modsim on a pseudo-terminal: wall and CPU time of the run, and its peak memory.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+struct Run {
+    double wallS = 0;
+    double cpuS = 0;
+    long peakKb = 0;
+    int status = -1;
+};
+
+Run runCli(const QStringList &args)
+{
+    QList<QByteArray> storage;
+    std::vector<char *> argv;
+    storage << QByteArray(RUNLOG_CLI_PATH);
+    for (const QString &a : args)
+        storage << a.toLocal8Bit();
+    for (QByteArray &s : storage)
+        argv.push_back(s.data());
+    argv.push_back(nullptr);
+
+    QElapsedTimer clock;
+    clock.start();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        freopen("/dev/null", "w", stdout);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    Run r;
+    r.wallS = double(clock.nsecsElapsed()) / 1e9;
+    r.cpuS = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+             + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    r.peakKb = usage.ru_maxrss;
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    constexpr int Runs = 5;
+
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("Runlog.cfg"));
+    QFile f(config);
+    f.open(QIODevice::WriteOnly);
+    f.write("Korvane\r\nArial\r\n48\r\nbold italic\r\nNULL\r\n!\r\nKorvane\r\n!\r\nStatus_Display_True\r\n!\r\n");
+    f.close();
+
+    QProcess sim;
+    sim.start(QStringLiteral(RUNLOG_MODSIM_PATH), {QStringLiteral("--demo")});
+    if (!sim.waitForReadyRead(5000))
+        return 1;
+    const QString device = QString::fromLocal8Bit(sim.readLine()).trimmed();
+
+    Run worst;
+    double wall = 0, cpu = 0;
+    for (int i = 0; i < Runs; ++i) {
+        const Run r = runCli({QStringLiteral("--port"), device, QStringLiteral("--config"), config,
+                              QStringLiteral("read"), QStringLiteral("--format"), QStringLiteral("json")});
+        if (r.status != 0) {
+            std::fprintf(stderr, "runlog-cli exited %d\n", r.status);
+            return 1;
+        }
+        wall += r.wallS;
+        cpu += r.cpuS;
+        worst.peakKb = qMax(worst.peakKb, r.peakKb);
+        worst.wallS = qMax(worst.wallS, r.wallS);
+    }
+    sim.terminate();
+    sim.waitForFinished();
+
+    std::printf("Read Statistics by runlog-cli x %d over %s: wall %.3f s (worst %.3f), CPU %.3f s = %.1f%% of wall, "
+                "peak memory %.1f MB (targets 1.10 s, 5%%, 40 MB)\n",
+                Runs, qPrintable(device), wall / Runs, worst.wallS, cpu / Runs, 100.0 * cpu / wall,
+                double(worst.peakKb) / 1024.0);
+    return 0;
+}

@@ -1,0 +1,101 @@
+#include "app/Configuration.h"
+#include "app/SplashWindow.h"
+#include "support/ScriptedPrompt.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_SplashWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void branding_data()
+    {
+        QTest::addColumn<QByteArray>("file");  // empty: none
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<double>("points");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<bool>("italic");
+        QTest::addColumn<bool>("logo");
+        QTest::addColumn<QStringList>("messages");
+
+        QTest::newRow("built-in") << QByteArray() << "Korvane" << "Arial" << 48.0 << true << true << true
+                                  << QStringList{};
+        QTest::newRow("BOLD in capitals, logo null")
+            << QByteArray("Acme\nTimes\n20\nBOLD\nnull\n!\nA\n!\n!\n") << "Acme" << "Times" << 20.0 << true << false
+            << false << QStringList{};
+        QTest::newRow("size with letters after") << QByteArray("Acme\nArial\n12.5pt\nplain\nNuLl\n!\nA\n!\n!\n")
+                                                 << "Acme" << "Arial" << 12.5 << false << false << false
+                                                 << QStringList{};
+        QTest::newRow("no number keeps the design size")
+            << QByteArray("Acme\nArial\nbig\nitalic\nNULL\n!\nA\n!\n!\n") << "Acme" << "Arial" << 48.0 << false
+            << true << false << QStringList{};
+        QTest::newRow("missing logo") << QByteArray("Acme\nArial\n10\nbold\nnone.gif\n!\nA\n!\n!\n") << "Acme"
+                                      << "Arial" << 10.0 << true << false << false
+                                      << QStringList{"File not found: "};
+        QTest::newRow("three branding lines") << QByteArray("Acme\nArial\n10\n!\nA\n!\n!\n") << "Acme" << "Arial"
+                                              << 10.0 << true << true << false
+                                              << QStringList{"Subscript out of range"};
+        QTest::newRow("file ends early: design texts stay")
+            << QByteArray("Acme\nArial\n10\nbold\nNULL\n!\nA\n") << "Korvane" << "Arial" << 48.0 << true << true
+            << false << QStringList{"Input past end of file"};
+    }
+
+    void branding()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, text);
+        QFETCH(QString, family);
+        QFETCH(double, points);
+        QFETCH(bool, bold);
+        QFETCH(bool, italic);
+        QFETCH(bool, logo);
+        QFETCH(QStringList, messages);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Runlog.cfg"));
+        if (!file.isEmpty()) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(file);
+        }
+        QVERIFY(QFile::copy(QStringLiteral(RUNLOG_DOCS_DIR "/Korvane_Logo.gif"), dir.filePath("Korvane_Logo.gif")));
+        ScriptedPrompt prompt;  // answers Abort
+        Configuration config;
+        SplashWindow splash(config, prompt, path, dir.path());
+
+        QLabel *name = splash.companyName();
+        QCOMPARE(name->text(), text);
+        QCOMPARE(name->font().family(), family);
+        QCOMPARE(name->font().pointSizeF(), points);
+        QCOMPARE(name->font().bold(), bold);
+        QCOMPARE(name->font().italic(), italic);
+        QCOMPARE(!splash.logo()->pixmap().isNull(), logo);
+        QCOMPARE(prompt.shown().size(), messages.size());
+        for (int i = 0; i < messages.size(); ++i)
+            QVERIFY2(prompt.shown()[i].text.startsWith(messages[i]), qPrintable(prompt.shown()[i].text));
+        if (logo)
+            QCOMPARE(splash.logo()->size(), splash.logo()->pixmap().size());
+    }
+
+    void closesAfterFourSecondsWhateverTheUserDoes()
+    {
+        ScriptedPrompt prompt;
+        Configuration config;
+        SplashWindow splash(config, prompt, QStringLiteral("/nonexistent/Runlog.cfg"), QStringLiteral("/nonexistent"));
+        QCOMPARE(prompt.texts(), QStringList{QStringLiteral("File not found: /nonexistent/Korvane_Logo.gif")});
+        QElapsedTimer clock;
+        clock.start();
+        QTimer::singleShot(100, &splash, [&] {
+            QTest::keyClick(&splash, Qt::Key_Escape);
+            QTest::keyClick(&splash, Qt::Key_Return);
+        });
+        QCOMPARE(splash.exec(), int(QDialog::Accepted));
+        QVERIFY(clock.elapsed() >= 3990);
+    }
+};
+
+QTEST_MAIN(tst_SplashWindow)
+#include "tst_SplashWindow.moc"
