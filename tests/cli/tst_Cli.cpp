@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using ByteChanges = QMap<int, int>;  // address -> new byte
+
 // runlog-cli against runlog-modsim on a pseudo-terminal.
 class tst_Cli : public QObject {
     Q_OBJECT
@@ -104,6 +106,85 @@ private Q_SLOTS:
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.err.contains(QLatin1String("Error: ")));
         QVERIFY(r.err.contains(QLatin1String("ReadFirmwareID")));
+    }
+
+    void writes_data()
+    {
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<QStringList>("options");  // configuration option lines
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<ByteChanges>("changes");  // address -> new byte
+
+        ByteChanges userData;
+        const QByteArray typed = QByteArray("NEW 1").leftJustified(32, ' ');
+        for (int i = 0; i < 32; ++i)
+            userData[224 + i] = quint8(typed[i]);
+        ByteChanges rebuild = userData;
+        for (int i = 0; i < 36; ++i)
+            rebuild[160 + i] = 0;
+        rebuild[148] = 0xC7;
+        ByteChanges breakInOff = userData;
+        breakInOff[148] = 0x07;
+        ByteChanges erase;
+        for (int i = 188; i < 192; ++i)
+            erase[i] = 0;
+
+        const QStringList status{"Status_Display_True"};
+        QTest::newRow("user data") << "plain-wot.bin" << QStringList{} << QStringList{"write-user-data", "NEW 1"} << 0
+                                   << userData;
+        QTest::newRow("engine rebuild with --yes")
+            << "plain-wot.bin" << status << QStringList{"write-user-data", "NEW 1", "--engine-rebuild", "--yes"} << 0
+            << rebuild;
+        QTest::newRow("engine rebuild without a terminal or --yes")
+            << "plain-wot.bin" << status << QStringList{"write-user-data", "NEW 1", "--engine-rebuild"} << 1
+            << ByteChanges{};
+        QTest::newRow("break-in off with the clear flag")
+            << "plain-wot.bin" << QStringList{"Status_Display_True", "Clear_Break_In_Limit_Enable_True"}
+            << QStringList{"write-user-data", "NEW 1", "--break-in", "off"} << 0 << breakInOff;
+        QTest::newRow("break-in off without it")
+            << "plain-wot.bin" << status << QStringList{"write-user-data", "NEW 1", "--break-in", "off"} << 0
+            << userData;
+        QTest::newRow("a read that does not complete writes nothing")
+            << "plain-temps.bin" << QStringList{} << QStringList{"write-user-data", "NEW 1"} << 1 << ByteChanges{};
+        QTest::newRow("erase") << "plain-wot.bin" << QStringList{} << QStringList{"erase-rpm-limit"} << 0 << erase;
+    }
+
+    void writes()
+    {
+        QFETCH(QString, image);
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, command);
+        QFETCH(int, exitCode);
+        QFETCH(ByteChanges, changes);
+
+        QTemporaryDir dir;
+        const QString saved = dir.filePath(QStringLiteral("module.bin"));
+        QVERIFY(QFile::copy(goldenPath(image), saved));
+        QFile::setPermissions(saved, QFile::ReadOwner | QFile::WriteOwner);
+        const QString config = dir.filePath(QStringLiteral("Runlog.cfg"));
+        QFile f(config);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("B\r\nArial\r\n9\r\nbold\r\nNULL\r\n!\r\nMaker\r\n!\r\n" + options.join("\r\n").toLatin1()
+                + (options.isEmpty() ? "" : "\r\n") + "!\r\n");
+        f.close();
+        const auto before = goldenImage(image);
+        {
+            ModsimProcess sim({"--plain", "--image", saved, "--save", saved});
+            const CliRun r = CliRun::run(QStringList{"--port", sim.device(), "--config", config} + command
+                                         + QStringList{"--format", "json"});
+            QCOMPARE(r.exitCode, exitCode);
+            if (exitCode == 0)
+                QVERIFY(!QJsonDocument::fromJson(r.out.toUtf8()).object().isEmpty());
+            else
+                QVERIFY(!r.err.isEmpty());
+        }
+        QFile after(saved);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        const QByteArray bytes = after.readAll();
+        QCOMPARE(bytes.size(), 256);
+        for (int a = 0; a < 256; ++a)
+            QCOMPARE(int(quint8(bytes[a])), changes.value(a, before[size_t(a)]));
     }
 
     void usage_data()

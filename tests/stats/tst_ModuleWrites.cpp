@@ -1,0 +1,354 @@
+#include "support/OperationsRig.h"
+
+#include <QTest>
+
+using Writes = QList<ModuleSimulator::Write>;
+using Field = StatisticsView::Field;
+
+namespace {
+const QString Timeout = QStringLiteral("RS-232 timeout. Check cable and click Abort.");
+
+Writes bytesAt(int start, const QByteArray &bytes)
+{
+    Writes w;
+    for (int i = 0; i < bytes.size(); ++i)
+        w.append({start + i, quint8(bytes[i])});
+    return w;
+}
+Writes zeros(int start, int count) { return bytesAt(start, QByteArray(count, '\0')); }
+Writes text(int start, const QByteArray &t) { return bytesAt(start, t.leftJustified(32, ' ')); }
+Writes statusAt(int address, int value) { return {{address, quint8(value)}}; }
+
+// The image after the writes: the one before, with just these bytes changed.
+ModuleSimulator::Image applied(ModuleSimulator::Image image, const Writes &writes)
+{
+    for (const auto &w : writes)
+        image[size_t(w.address)] = w.value;
+    return image;
+}
+}  // namespace
+
+Q_DECLARE_METATYPE(Writes)
+
+class tst_ModuleWrites : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void writeUserData_data()
+    {
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<bool>("echoes");
+        QTest::addColumn<int>("initialStatus");  // -1: as the image has it
+        QTest::addColumn<int>("dataFlags");      // -1: as the image has it
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("readFirst");
+        QTest::addColumn<int>("breakInBox");  // -1: leave as it is
+        QTest::addColumn<bool>("confirmRebuild");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<Writes>("expected");
+
+        const QStringList statusOn{"Status_Display_True"};
+        const QStringList statusClear{"Status_Display_True", "Clear_Break_In_Limit_Enable_True"};
+
+        QTest::newRow("echoing, flags 3, rebuild newly confirmed")
+            << "echo-full.bin" << true << 0x45 << -1 << statusOn << true << -1 << true << "NEW TEXT"
+            << (text(112, "NEW TEXT") + zeros(64, 34) + zeros(98, 2) + zeros(144, 14) + statusAt(53, 0xC5));
+        QTest::newRow("plain, flags 1, rebuild, break-in cleared")
+            << "plain-wot.bin" << false << -1 << -1 << statusClear << true << 0 << true << "X"
+            << (text(224, "X") + zeros(160, 34) + zeros(194, 2) + statusAt(148, 0x87));
+        QTest::newRow("plain, flags 3: temperature clearing covers the status byte")
+            << "plain-temps.bin" << false << -1 << -1 << statusOn << false << -1 << true << "P"
+            << (text(224, "P") + zeros(160, 34) + statusAt(148, 0x85));
+        QTest::newRow("plain, flags 3 known: the status byte ends as written")
+            << "plain-temps.bin" << false << 0x05 << 3 << statusOn << true << -1 << true << "P"
+            << (text(224, "P") + zeros(160, 34) + zeros(194, 2) + zeros(144, 14) + statusAt(148, 0x85));
+        QTest::newRow("echoing, flags 0, rebuild") << "echo-plain-flags0.bin" << true << -1 << -1 << statusOn << true
+                                                   << -1 << true << "" << (text(112, "") + zeros(64, 34) + statusAt(53, 0x80));
+        QTest::newRow("echoing, flags 2, rebuild")
+            << "echo-full.bin" << true << 0x05 << 2 << statusOn << true << -1 << true << "T"
+            << (text(112, "T") + zeros(64, 34) + zeros(144, 14) + statusAt(53, 0x85));
+        QTest::newRow("rebuild already set: nothing cleared")
+            << "echo-full.bin" << true << -1 << -1 << statusOn << true << -1 << false << "AB"
+            << (text(112, "AB") + statusAt(53, 0xC5));
+        QTest::newRow("status display off: user data only")
+            << "echo-full.bin" << true << 0x05 << -1 << QStringList{} << true << -1 << false << "AB" << text(112, "AB");
+        QTest::newRow("no download, box unchecked, no clear flag: bit 6 as the module has it")
+            << "plain-wot.bin" << false << -1 << -1 << statusOn << false << -1 << false << "Q"
+            << (text(224, "Q") + statusAt(148, 0x47));
+        QTest::newRow("no download, rebuild: only bytes 0..33 cleared")
+            << "echo-full.bin" << true << 0x00 << -1 << statusOn << false << -1 << true << "Q"
+            << (text(112, "Q") + zeros(64, 34) + statusAt(53, 0x80));
+        QTest::newRow("break-in newly checked") << "echo-plain-flags0.bin" << true << 0x05 << -1 << statusOn << true << 1
+                                                << false << "SN 1" << (text(112, "SN 1") + statusAt(53, 0x45));
+        QTest::newRow("break-in unchecked with the clear flag")
+            << "plain-wot.bin" << false << -1 << -1 << statusClear << true << 0 << false << "HULL 4471"
+            << (text(224, "HULL 4471") + statusAt(148, 0x07));
+        QTest::newRow("empty text box: 32 spaces") << "echo-plain-flags0.bin" << true << -1 << -1 << QStringList{}
+                                                   << true << -1 << false << "" << text(112, "");
+        QTest::newRow("Windows-1252 text") << "echo-plain-flags0.bin" << true << -1 << -1 << QStringList{} << true
+                                           << -1 << false << QStringLiteral("Grüße €5")
+                                           << text(112, "Gr\xfc\xdf" "e \x80" "5");
+    }
+
+    void writeUserData()
+    {
+        QFETCH(QString, image);
+        QFETCH(bool, echoes);
+        QFETCH(int, initialStatus);
+        QFETCH(int, dataFlags);
+        QFETCH(QStringList, options);
+        QFETCH(bool, readFirst);
+        QFETCH(int, breakInBox);
+        QFETCH(bool, confirmRebuild);
+        QFETCH(QString, typed);
+        QFETCH(Writes, expected);
+
+        const Features f = Features::fromConfigLines(options);
+        OperationsRig rig(echoes, image, f.StatusDisplayEnabled, f.ClearBreakInLimitEnabled);
+        auto e = rig.module.eeprom();
+        if (initialStatus >= 0)
+            e[echoes ? 53 : 148] = quint8(initialStatus);
+        if (dataFlags >= 0)
+            e[(echoes ? 64 : 160) + 47] = quint8(dataFlags);
+        rig.module.setEeprom(e);
+
+        if (readFirst)
+            rig.operations.readStatistics();
+        if (breakInBox >= 0)
+            rig.view.setBreakInLimitChecked(breakInBox);
+        if (confirmRebuild) {
+            rig.prompt.type(QStringLiteral("Yes"));
+            rig.view.setEngineRebuildChecked(true);
+            QVERIFY(rig.view.engineRebuildChecked());
+        }
+        rig.view.setUserDataText(typed);
+        rig.prompt.clear();
+        rig.module.clearWrites();
+        const auto before = rig.module.eeprom();
+
+        QVERIFY(rig.operations.writeUserData());
+
+        QCOMPARE(rig.module.writes(), expected);
+        QCOMPARE(rig.module.eeprom(), applied(before, expected));
+        // A plain module that claims temperatures has none to re-read.
+        const bool noTemperatureBlock = !echoes && (rig.stats.DataFlags & 2);
+        QCOMPARE(rig.prompt.texts(), noTemperatureBlock ? QStringList{Timeout} : QStringList{});
+        QVERIFY(!rig.link.isPortOpen());
+        QCOMPARE(rig.operations.lastReadComplete(), !noTemperatureBlock);
+        // The closing Read Statistics shows what the module now holds.
+        QCOMPARE(rig.stats.UserData, rig.stats.UserData.left(32));
+        QCOMPARE(rig.view.userDataText(), rig.stats.UserData.trimmed());
+        if (confirmRebuild) {
+            QCOMPARE(rig.view.field(Field::TotalHrs), QStringLiteral("0.00"));
+            QCOMPARE(rig.view.field(Field::LimitSecs), QStringLiteral("0.00"));
+            QCOMPARE(rig.view.field(Field::MaxRPM), QStringLiteral("0"));
+            QCOMPARE(rig.view.field(Field::EngStarts), QStringLiteral("0"));
+            QVERIFY(rig.view.engineRebuildChecked());
+            // ... and for good: unchecking puts it back.
+            rig.view.setEngineRebuildChecked(false);
+            QVERIFY(rig.view.engineRebuildChecked());
+        }
+    }
+
+    void clearingRestsOnTheRecordNotOnTheByte()
+    {
+        // After downloading a module without the flag, another module that has it is
+        // cleared again when the box is confirmed.
+        OperationsRig rig(true, QStringLiteral("echo-plain-flags0.bin"));
+        rig.operations.readStatistics();
+        auto e = goldenImage(QStringLiteral("echo-full.bin"));
+        rig.module.setEeprom(e);
+        rig.prompt.type(QStringLiteral("YES"));
+        rig.view.setEngineRebuildChecked(true);
+        rig.module.clearWrites();
+        rig.operations.writeUserData();
+        QCOMPARE(rig.module.writes().mid(32, 34), zeros(64, 34));
+        QCOMPARE(rig.module.writes().last(), (ModuleSimulator::Write{53, 0xC5}));
+    }
+
+    void unencodableTextIsRefusedBeforeAnythingIsSent()
+    {
+        OperationsRig rig(true, QStringLiteral("echo-full.bin"));
+        rig.view.setUserDataText(QStringLiteral("Жук"));
+        rig.operations.writeUserData();
+        QVERIFY(rig.trace.isEmpty());
+        QCOMPARE(rig.prompt.shown().size(), 1);
+        QVERIFY(rig.prompt.shown().first().text.contains(QStringLiteral("\"Ж\"")));
+        QCOMPARE(rig.prompt.shown().first().style, 48);
+    }
+
+    void idFailureWritesNothing()
+    {
+        OperationsRig rig(true, QStringLiteral("echo-full.bin"));
+        rig.module.faults().idStartsWithTerminator = true;
+        rig.operations.writeUserData();
+        QCOMPARE(rig.prompt.texts().last(), QStringLiteral("Firmware ID read failed - cannot write user data."));
+        QCOMPARE(rig.prompt.shown().last().title, QStringLiteral("Runlog"));
+        QVERIFY(rig.module.writes().isEmpty());
+        QVERIFY(!rig.link.isPortOpen());
+    }
+
+    void moduleStopsAnsweringMidWrite_data()
+    {
+        QTest::addColumn<bool>("hangUp");
+        QTest::addColumn<int>("answeredCommands");
+        QTest::newRow("silent during the user data") << false << 2 + 10;
+        QTest::newRow("hang-up during the user data") << true << 2 + 10;
+        QTest::newRow("silent during the clearing") << false << 2 + 32 + 2 + 1 + 1 + 5;
+    }
+
+    void moduleStopsAnsweringMidWrite()
+    {
+        QFETCH(bool, hangUp);
+        QFETCH(int, answeredCommands);
+        OperationsRig rig(true, QStringLiteral("echo-full.bin"));
+        auto e = rig.module.eeprom();
+        e[53] = 0x05;
+        rig.module.setEeprom(e);
+        rig.operations.readStatistics();
+        rig.prompt.type(QStringLiteral("yes"));
+        rig.view.setEngineRebuildChecked(true);
+        rig.view.setUserDataText(QStringLiteral("HALF"));
+        rig.module.clearWrites();
+        const int start = rig.module.commandCount();
+        if (hangUp)
+            rig.module.faults().hangUpAfter = start + answeredCommands;
+        else
+            rig.module.faults().silentAfter = start + answeredCommands;
+        rig.prompt.clear();
+        rig.trace.clear();
+
+        rig.operations.writeUserData();
+
+        // What was written is a prefix of what the operation sets out to write.
+        const Writes planned = text(112, "HALF") + zeros(64, 34) + zeros(98, 2) + zeros(144, 14) + statusAt(53, 0x85);
+        const Writes done = rig.module.writes();
+        QVERIFY(done.size() < planned.size());
+        QCOMPARE(done, planned.mid(0, done.size()));
+        QVERIFY(!rig.prompt.shown().isEmpty());
+        const QString failure = hangUp ? QStringLiteral("No such file or directory") : Timeout;
+        QVERIFY2(rig.prompt.texts().contains(failure), qPrintable(rig.prompt.texts().join('|')));
+        QCOMPARE(rig.prompt.texts().last(), QStringLiteral("Firmware ID read failed - cannot read Runlog."));
+        QVERIFY(!rig.link.isPortOpen());
+        QVERIFY(!rig.operations.lastReadComplete());
+        // After the re-read's firmware ID failed, nothing more reached the line.
+        const QStringList afterPause = rig.trace.mid(rig.trace.lastIndexOf(QStringLiteral("delay 500")));
+        QCOMPARE(afterPause.filter(QStringLiteral("write")).size(), hangUp ? 0 : 1);
+    }
+
+    void eraseRpmLimitData_data()
+    {
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<bool>("echoes");
+        QTest::addColumn<int>("start");
+        QTest::newRow("echoing") << "echo-full.bin" << true << 92;
+        QTest::newRow("plain") << "plain-wot.bin" << false << 188;
+    }
+
+    void eraseRpmLimitData()
+    {
+        QFETCH(QString, image);
+        QFETCH(bool, echoes);
+        QFETCH(int, start);
+        OperationsRig rig(echoes, image);
+        rig.operations.readStatistics();
+        const QString total = rig.view.field(Field::TotalHrs);
+        const QString starts = rig.view.field(Field::EngStarts);
+        const auto before = rig.module.eeprom();
+        rig.module.clearWrites();
+        rig.operations.eraseRpmLimitData();
+        QCOMPARE(rig.module.writes(), zeros(start, 4));
+        QCOMPARE(rig.module.eeprom(), applied(before, zeros(start, 4)));
+        QCOMPARE(rig.view.field(Field::LimitSecs), QStringLiteral("0.00"));
+        QCOMPARE(rig.view.field(Field::MaxRPM), QStringLiteral("0"));
+        QCOMPARE(rig.view.field(Field::TotalHrs), total);
+        QCOMPARE(rig.view.field(Field::EngStarts), starts);
+        QVERIFY(rig.prompt.shown().isEmpty());
+        QVERIFY(!rig.link.isPortOpen());
+    }
+
+    void eraseStopsWithoutAnAcknowledgedAddress()
+    {
+        OperationsRig rig(true, QStringLiteral("echo-full.bin"));
+        rig.module.faults().nakAddress = true;
+        rig.operations.eraseRpmLimitData();
+        QVERIFY(rig.module.writes().isEmpty());
+        QCOMPARE(rig.trace.count(QStringLiteral("write 10")), 1);  // no re-read
+        QVERIFY(rig.prompt.shown().isEmpty());
+        QVERIFY(!rig.link.isPortOpen());
+
+        rig.module.faults().nakAddress = false;
+        rig.module.faults().silent = true;
+        rig.operations.eraseRpmLimitData();
+        QCOMPARE(rig.prompt.texts(), (QStringList{Timeout, "Firmware ID read failed - cannot erase data."}));
+        QCOMPARE(rig.prompt.shown().last().title, QStringLiteral("Erase RPM Limit Data"));
+        QCOMPARE(rig.prompt.shown().last().style, 48);
+    }
+
+    void rebuildConfirmation_data()
+    {
+        QTest::addColumn<std::optional<QString>>("answer");
+        QTest::addColumn<bool>("checked");
+        QTest::newRow("Yes") << std::optional<QString>(QStringLiteral("Yes")) << true;
+        QTest::newRow("yes") << std::optional<QString>(QStringLiteral("yes")) << true;
+        QTest::newRow("YES") << std::optional<QString>(QStringLiteral("YES")) << true;
+        QTest::newRow("yEs") << std::optional<QString>(QStringLiteral("yEs")) << true;
+        QTest::newRow("y") << std::optional<QString>(QStringLiteral("y")) << false;
+        QTest::newRow("leading blank") << std::optional<QString>(QStringLiteral(" yes")) << false;
+        QTest::newRow("trailing blank") << std::optional<QString>(QStringLiteral("yes ")) << false;
+        QTest::newRow("the default No") << std::optional<QString>(QStringLiteral("No")) << false;
+        QTest::newRow("cancel") << std::optional<QString>() << false;
+    }
+
+    void rebuildConfirmation()
+    {
+        QFETCH(std::optional<QString>, answer);
+        QFETCH(bool, checked);
+        OperationsRig rig(true, QString());
+        rig.prompt.type(answer);
+        rig.view.setEngineRebuildChecked(true);
+        QCOMPARE(rig.view.engineRebuildChecked(), checked);
+        QCOMPARE(rig.prompt.shown().size(), 1);
+        const auto box = rig.prompt.shown().first();
+        QVERIFY(box.isInput);
+        QCOMPARE(box.title, QStringLiteral("Engine Rebuild Confirmation"));
+        QCOMPARE(box.text, QStringLiteral("Selecting Engine Rebuild and then writing user data to the module cannot "
+                                          "be undone and will void the warranty. Enter Yes to confirm."));
+        QCOMPARE(box.defaultText, QStringLiteral("No"));
+        QVERIFY(rig.trace.isEmpty());  // checking writes nothing by itself
+    }
+
+    void breakInRule_data()
+    {
+        QTest::addColumn<bool>("clearFlag");
+        QTest::addColumn<bool>("afterUncheck");
+        QTest::newRow("without the clear flag the box cannot be unchecked") << false << true;
+        QTest::newRow("with it, both are free") << true << false;
+    }
+
+    void breakInRule()
+    {
+        QFETCH(bool, clearFlag);
+        QFETCH(bool, afterUncheck);
+        OperationsRig rig(true, QString(), true, clearFlag);
+        rig.view.setBreakInLimitChecked(true);
+        QVERIFY(rig.view.breakInLimitChecked());
+        rig.view.setBreakInLimitChecked(false);
+        QCOMPARE(rig.view.breakInLimitChecked(), afterUncheck);
+        QVERIFY(rig.prompt.shown().isEmpty());
+    }
+
+    void readingAModuleWithTheFlagAsksNothing()
+    {
+        OperationsRig rig(true, QStringLiteral("echo-full.bin"));
+        rig.operations.readStatistics();
+        QVERIFY(rig.view.engineRebuildChecked());
+        QVERIFY(rig.prompt.shown().isEmpty());
+        rig.module.setEeprom(goldenImage(QStringLiteral("echo-plain-flags0.bin")));
+        rig.operations.readStatistics();
+        QVERIFY(!rig.view.engineRebuildChecked());
+        QVERIFY(rig.prompt.shown().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ModuleWrites)
+#include "tst_ModuleWrites.moc"
