@@ -344,6 +344,26 @@ private Q_SLOTS:
         QVERIFY(!rig.window->link().isPortOpen());
     }
 
+    void writeUserDataFromTheWindow()
+    {
+        WindowRig rig(false, QStringLiteral("plain-wot.bin"), StatusOn);
+        rig.click("cmdReadStats");
+        auto *rebuild = rig.find<QCheckBox>("chkEngineRebuild");
+        rig.prompt.type(QStringLiteral("yes"));
+        rebuild->click();
+        QVERIFY(rebuild->isChecked());
+        QCOMPARE(rig.prompt.shown().last().title, QStringLiteral("Engine Rebuild Confirmation"));
+        rig.find<QLineEdit>("txtUserData")->setText(QStringLiteral("REBUILT 2026"));
+        rig.click("cmdWriteUserData");
+        QCOMPARE(int(rig.module.eeprom()[148]), 0xC7);
+        QCOMPARE(rig.text("lblTotalHrsData"), QStringLiteral("0.00"));
+        QCOMPARE(rig.find<QLineEdit>("txtUserData")->text(), QStringLiteral("REBUILT 2026"));
+        QVERIFY(rebuild->isChecked());
+        rebuild->click();  // a module that carries the flag keeps the box checked
+        QVERIFY(rebuild->isChecked());
+        QCOMPARE(rig.prompt.shown().size(), 1);
+    }
+
     void helpShowsTheGuideWithItsContents()
     {
         WindowRig rig;
