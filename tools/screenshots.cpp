@@ -3,6 +3,9 @@
 #include "app/Configuration.h"
 #include "app/MainWindow.h"
 #include "app/SplashWindow.h"
+#include "reports/ChartPrintout.h"
+#include "reports/ChartWindow.h"
+#include "reports/StatisticsPrintout.h"
 #include "link/EventLoopTiming.h"
 #include "link/Prompt.h"
 #include "sim/DemoImage.h"
@@ -12,12 +15,14 @@
 #include "stats/ModuleStatistics.h"
 
 #include <QApplication>
+#include <QPrinter>
 #include <QDir>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 class QuietPrompt : public Prompt {
@@ -27,8 +32,21 @@ public:
         std::fprintf(stderr, "screenshots: %s\n", qPrintable(text));
         return Box::Abort;
     }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override { return {}; }
+    std::optional<QString> input(const QString &, const QString &, const QString &) override
+    {
+        return QStringLiteral("Hull 4471");
+    }
 };
+
+void printTo(const QString &path, const std::function<void(QPrinter &)> &print)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageSize(QPageSize(QPageSize::Letter));
+    printer.setOutputFileName(path);
+    print(printer);
+    std::printf("%s\n", qPrintable(path));
+}
 
 bool grabWindow(QWidget *w, const QString &path)
 {
@@ -70,9 +88,23 @@ int main(int argc, char *argv[])
     MainWindow window(config, stats, port, timing, prompt);
     window.show();
     window.operations().readStatistics();
+    bool ok = true;
+    std::unique_ptr<ChartWindow> chart;
     QTimer::singleShot(300, [&] {
-        bool ok = grabWindow(&window, QDir(outDir).filePath(QStringLiteral("main-window.png")));
-        QCoreApplication::exit(ok ? 0 : 1);
+        ok = grabWindow(&window, QDir(outDir).filePath(QStringLiteral("main-window.png")));
+        chart = std::make_unique<ChartWindow>(stats, config.MakerLines.first(), prompt, &window);
+        chart->setModal(false);
+        chart->show();
+        QTimer::singleShot(300, [&] {
+            ok = grabWindow(chart.get(), QDir(outDir).filePath(QStringLiteral("chart-window.png"))) && ok;
+            printTo(QDir(outDir).filePath(QStringLiteral("statistics-printout.pdf")), [&](QPrinter &p) {
+                StatisticsPrintout::print(p, prompt, stats, config.MakerLines.first(), true);
+            });
+            printTo(QDir(outDir).filePath(QStringLiteral("chart-printout.pdf")), [&](QPrinter &p) {
+                ChartPrintout::print(p, prompt, *chart, stats, config.MakerLines.first(), true);
+            });
+            QCoreApplication::exit(ok ? 0 : 1);
+        });
     });
     return app.exec();
 }

@@ -6,12 +6,14 @@
 #include "link/DeviceSerialPort.h"
 #include "link/EventLoopTiming.h"
 #include "link/PortNames.h"
+#include "reports/ReportActions.h"
 #include "sim/DemoImage.h"
 #include "sim/ModuleSimulator.h"
 #include "sim/SimulatedPort.h"
 #include "stats/ModuleStatistics.h"
 
 #include <QApplication>
+#include <QPrinter>
 #include <QSettings>
 
 #include <cstdio>
@@ -81,8 +83,12 @@ int main(int argc, char *argv[])
     }
     EventLoopTiming timing;
 
+    // The program's one printer: the system's default, or what Print Setup chose.
+    QPrinter printer(QPrinter::HighResolution);
+
     MainWindow window(configuration, statistics, *port, timing, prompt);
     prompt.setParent(&window);
+    ReportActions reports(window, printer);
     if (!demo.isEmpty())
         window.setWindowTitle(window.windowTitle() + QStringLiteral(" [simulated module]"));
     window.show();

@@ -6,7 +6,7 @@ Box::Answer ConsolePrompt::message(const QString &text, const QString &title, in
 {
     std::fprintf(stderr, "runlog-cli: %s: %s\n", qPrintable(Box::effectiveTitle(title)), qPrintable(text));
     switch (Box::buttonsOf(style)) {
-    case Box::AbortRetryIgnore: return Box::Abort;
+    case Box::AbortRetryIgnore: ++failures; return Box::Abort;
     case Box::RetryCancel: return Box::Cancel;
     default: return Box::Ok;
     }

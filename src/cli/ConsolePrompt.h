@@ -13,4 +13,6 @@ public:
 
     // Answers for input boxes, in order (the engine-rebuild confirmation).
     QStringList inputAnswers;
+    // Abort/Retry/Ignore questions answered so far.
+    int failures = 0;
 };

@@ -7,7 +7,12 @@
 #include "link/ModuleLink.h"
 #include "link/PortNames.h"
 #include "link/StepRunner.h"
+#include "reports/ChartPrintout.h"
+#include "reports/ChartWindow.h"
+#include "reports/ReportActions.h"
 #include "reports/ReportLayout.h"
+#include "reports/ReportPrinter.h"
+#include "reports/StatisticsPrintout.h"
 #include "sim/DemoImage.h"
 #include "sim/ModuleSimulator.h"
 #include "sim/SimulatedPort.h"
@@ -15,7 +20,9 @@
 #include "stats/ModuleOperations.h"
 #include "stats/ModuleStatistics.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QFileInfo>
+#include <QPrinter>
 #include <QDateTime>
 #include <QLocale>
 #include <QSettings>
@@ -43,6 +50,13 @@ const char Usage[] =
     "      --engine-rebuild asks for confirmation on the terminal, or takes --yes.\n"
     "  erase-rpm-limit [--format F]\n"
     "      Zero the time at the RPM limit and the maximum RPM, then read the module back.\n"
+    "  print [--pdf FILE] [--comment TEXT]\n"
+    "      Read the module, then print the statistics report to the default printer, or\n"
+    "      to the PDF file FILE.\n"
+    "  print-chart [--pdf FILE] [--comment TEXT]\n"
+    "      Read the module, then print the histogram page. A module that records\n"
+    "      temperatures gives a second document: with --pdf it goes beside FILE, with\n"
+    "      \"-2\" before the extension (report.pdf and report-2.pdf).\n"
     "\n"
     "Options:\n"
     "  --port PORT     ComN or N (mapped as the window maps it) or a device path;\n"
@@ -63,6 +77,7 @@ struct Options {
     QString comment;
     QString text;
     QString breakIn;
+    QString pdf;
     bool engineRebuild = false;
     bool yes = false;
 };
@@ -89,7 +104,8 @@ std::optional<QString> parse(const QStringList &args, Options &o)
             if (o.demo != QLatin1String("echo") && o.demo != QLatin1String("plain"))
                 return QStringLiteral("--demo takes echo or plain");
         } else if (a == QLatin1String("--port") || a == QLatin1String("--config") || a == QLatin1String("--format")
-                   || a == QLatin1String("--comment") || a == QLatin1String("--break-in")) {
+                   || a == QLatin1String("--comment") || a == QLatin1String("--break-in")
+                   || a == QLatin1String("--pdf")) {
             const auto v = value(qPrintable(a));
             if (!v)
                 return a + QStringLiteral(" needs a value");
@@ -101,6 +117,8 @@ std::optional<QString> parse(const QStringList &args, Options &o)
                 o.format = *v;
             else if (a == QLatin1String("--comment"))
                 o.comment = *v;
+            else if (a == QLatin1String("--pdf"))
+                o.pdf = *v;
             else
                 o.breakIn = *v;
         } else if (a == QLatin1String("--engine-rebuild")) {
@@ -118,7 +136,8 @@ std::optional<QString> parse(const QStringList &args, Options &o)
         }
     }
     static const QStringList commands{QStringLiteral("read"), QStringLiteral("write-user-data"),
-                                      QStringLiteral("erase-rpm-limit")};
+                                      QStringLiteral("erase-rpm-limit"), QStringLiteral("print"),
+                                      QStringLiteral("print-chart")};
     if (o.command.isEmpty())
         return QStringLiteral("no command given");
     if (!commands.contains(o.command))
@@ -131,6 +150,8 @@ std::optional<QString> parse(const QStringList &args, Options &o)
         return QStringLiteral("--break-in takes on or off");
     if (o.command != QLatin1String("write-user-data") && (!o.breakIn.isEmpty() || o.engineRebuild || o.yes))
         return QStringLiteral("--break-in, --engine-rebuild and --yes belong to write-user-data");
+    if (!o.pdf.isEmpty() && !o.command.startsWith(QLatin1String("print")))
+        return QStringLiteral("--pdf belongs to print and print-chart");
     return std::nullopt;
 }
 
@@ -154,9 +175,59 @@ public:
 
 }  // namespace
 
+bool isPrint(const QString &command)
+{
+    return command == QLatin1String("print") || command == QLatin1String("print-chart");
+}
+
+// Prints the record as the window would, after a complete read. Returns whether the
+// printout went through without a failure.
+bool printReport(const Options &o, ConsolePrompt &prompt, const ModuleStatistics &stats, const QString &maker,
+                 const Features &features)
+{
+    const auto &bands = stats.RPMBandHours;
+    if (o.command == QLatin1String("print-chart")
+        && std::none_of(bands.begin(), bands.end(), [](float h) { return h > 0; })) {
+        prompt.message(QString::fromLatin1(ReportActions::EmptyText), QString::fromLatin1(ReportActions::EmptyTitle),
+                       Box::OkOnly | Box::Exclamation);
+        return false;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    if (!o.pdf.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QFileInfo(o.pdf).absoluteFilePath());
+    }
+    prompt.inputAnswers = {o.comment};
+    const int failuresBefore = prompt.failures;
+    if (o.command == QLatin1String("print")) {
+        StatisticsPrintout::print(printer, prompt, stats, maker, features.StatusDisplayEnabled);
+    } else {
+        // The chart draws itself onto the page as the window would show it.
+        ChartWindow chart(stats, maker, prompt);
+        ChartPrintout::print(printer, prompt, chart, stats, maker, features.StatusDisplayEnabled);
+    }
+    if (prompt.failures != failuresBefore)
+        return false;
+    if (!o.pdf.isEmpty()) {
+        const int documents = o.command == QLatin1String("print-chart") && stats.recordsTemperatures() ? 2 : 1;
+        for (int i = 0; i < documents; ++i)
+            std::printf("%s\n", qPrintable(ReportPrinter::documentFileName(printer.outputFileName(), i)));
+    }
+    return true;
+}
+
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Printing draws with fonts and the chart: those commands need a GUI application,
+    // which runs without a display on the offscreen platform.
+    bool printing = false;
+    for (int i = 1; i < argc; ++i)
+        printing = printing || isPrint(QString::fromLocal8Bit(argv[i]));
+    if (printing && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application = printing ? std::make_unique<QApplication>(argc, argv)
+                                                              : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Runlog"));
     QCoreApplication::setApplicationName(QStringLiteral("Runlog"));
     QCoreApplication::setApplicationVersion(QStringLiteral(RUNLOG_VERSION));
@@ -250,6 +321,14 @@ int main(int argc, char *argv[])
     } else if (o.command == QLatin1String("erase-rpm-limit") && complete) {
         operations.eraseRpmLimitData();
         complete = operations.lastReadComplete();
+    }
+
+    if (isPrint(o.command)) {
+        if (!complete) {
+            std::fprintf(stderr, "runlog-cli: the module could not be read completely; nothing was printed\n");
+            return ExitFailed;
+        }
+        return printReport(o, prompt, stats, config.MakerLines.value(0), features) ? ExitOk : ExitFailed;
     }
 
     QTextStream out(stdout);

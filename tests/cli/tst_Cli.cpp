@@ -187,6 +187,57 @@ private Q_SLOTS:
             QCOMPARE(int(quint8(bytes[a])), changes.value(a, before[size_t(a)]));
     }
 
+    void print_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("echoes");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("statistics") << "print" << true << QStringList{"out.pdf"};
+        QTest::newRow("chart with temperatures") << "print-chart" << true << QStringList{"out.pdf", "out-2.pdf"};
+        QTest::newRow("chart without") << "print-chart" << false << QStringList{"out.pdf"};
+    }
+
+    void print()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, echoes);
+        QFETCH(QStringList, files);
+        QStringList args{QStringLiteral("--demo")};
+        if (!echoes)
+            args << QStringLiteral("--plain");
+        ModsimProcess sim(args);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        const CliRun r = CliRun::run({"--port", sim.device(), command, "--pdf", pdf, "--comment", "Hull 7"});
+        QCOMPARE(r.exitCode, 0);
+        QStringList written;
+        for (const QString &f : files)
+            written << dir.filePath(f);
+        QCOMPARE(r.out.trimmed().split(QLatin1Char('\n')), written);
+        for (const QString &f : written) {
+            QFile file(f);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(file.read(5) == "%PDF-");
+        }
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("out-3.pdf"))));
+    }
+
+    void printChartOfAnEmptyModuleIsRefused()
+    {
+        QTemporaryDir dir;
+        const QString image = dir.filePath(QStringLiteral("empty.bin"));
+        QFile f(image);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(256, '\0'));
+        f.close();
+        ModsimProcess sim({"--image", image});
+        const QString pdf = dir.filePath(QStringLiteral("none.pdf"));
+        const CliRun r = CliRun::run({"--port", sim.device(), "print-chart", "--pdf", pdf});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.err.contains(QLatin1String("Data buffer empty.")));
+        QVERIFY(!QFile::exists(pdf));
+    }
+
     void usage_data()
     {
         QTest::addColumn<QStringList>("args");

@@ -1,0 +1,85 @@
+#include "ChartPrintout.h"
+
+#include "ChartWindow.h"
+#include "ReportLayout.h"
+#include "ReportPrinter.h"
+#include "StatisticsPrintout.h"
+#include "link/StepRunner.h"
+#include "stats/ModuleStatistics.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+#include <cmath>
+
+namespace ChartPrintout {
+
+namespace {
+constexpr int ChartLeftPixels = 300;
+constexpr int ChartTopTwips = 5000;
+constexpr int WidthMarginTwips = 1000;
+constexpr int HeightMarginTwips = 9000;
+constexpr int FirstLineTwips = 500;
+constexpr int TableTwips = 10800;
+constexpr int TemperatureDocumentTwips = 1000;
+constexpr double TitlePoints = 14;
+constexpr double TextPoints = 12;
+
+int toEven(double v) { return int(std::nearbyint(v)); }  // the default rounding: halves to even
+}  // namespace
+
+QRect chartRectangle(const QSizeF &pageTwips, double twipsPerPixelX, double twipsPerPixelY)
+{
+    return {ChartLeftPixels, toEven(ChartTopTwips / twipsPerPixelY),
+            toEven((pageTwips.width() - WidthMarginTwips) / twipsPerPixelX),
+            toEven((pageTwips.height() - HeightMarginTwips) / twipsPerPixelY)};
+}
+
+void print(QPrinter &printer, Prompt &prompt, ChartWindow &chart, const ModuleStatistics &stats,
+           const QString &makerName, bool statusDisplayEnabled)
+{
+    const QString comment = StatisticsPrintout::askComment(prompt);
+    StepRunner steps(prompt);
+    steps.operation([&] {
+        ReportPrinter page(printer, steps);
+        page.setPortrait();
+        page.setFontName(QStringLiteral("Arial"));
+        page.setFontSize(TextPoints);
+        QRect rectangle;
+        steps.step([&] {
+            rectangle = chartRectangle(page.pageTwips(), page.twipsPerPixelX(), page.twipsPerPixelY());
+            return succeeded();
+        });
+        page.setCurrentY(FirstLineTwips);
+
+        const ReportContext context{makerName, comment,
+                                    StatisticsReport::timestamp(QDateTime::currentDateTime(), QLocale()),
+                                    statusDisplayEnabled};
+        page.print(StatisticsReport::headerBlock(stats, context));
+        page.print(StatisticsReport::summaryBlock(stats, false));
+        page.print(ReportLine::empty());
+        page.setFontSize(TitlePoints);
+        page.print(ReportLine::title(QStringLiteral("ELAPSED TIME IN RPM BANDS"), 30));
+        page.setFontSize(TextPoints);
+        // The chart keeps its proportions and stays above the table, which starts inside
+        // the rectangle on a portrait page; it still lands wholly within the rectangle.
+        QRect drawn = rectangle;
+        drawn.setBottom(qMin(rectangle.bottom(), toEven(TableTwips / page.twipsPerPixelY()) - 1));
+        page.draw(drawn, [&](QPainter &painter, const QRect &target) { chart.render(painter, target); });
+        page.setCurrentY(TableTwips);
+        page.print(ReportLine::empty());
+        page.print(StatisticsReport::rpmTable(stats));
+
+        if (stats.recordsTemperatures()) {
+            page.endDoc();
+            page.setPortrait();
+            page.setFontName(QStringLiteral("Arial"));
+            page.setFontSize(TextPoints);
+            page.setCurrentY(TemperatureDocumentTwips);
+            page.print(StatisticsReport::tempSection(stats));
+        }
+        page.endDoc();
+    });
+}
+
+}  // namespace ChartPrintout

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QChart>
+#include <QColor>
+#include <QDialog>
+
+#include <array>
+#include <functional>
+
+class Prompt;
+class QBarSet;
+class QChartView;
+struct ModuleStatistics;
+
+// frmRunlog_Chart: the thirteen RPM band hours as bars, light blue at idle, yellow and
+// red at the top of the range, green between. Modal; the chart keeps its design size.
+class ChartWindow : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr char DesignCaption[] = "Runlog - Histogram";
+    static constexpr int Points = 13;
+
+    ChartWindow(const ModuleStatistics &stats, const QString &makerName, Prompt &prompt, QWidget *parent = nullptr);
+
+    QChartView *chartView() const { return m_view; }
+    QChart *chart() const { return m_chart; }
+    double pointValue(int point) const;    // point 1..13
+    QColor pointColour(int point) const;  // the colour its bar is drawn in
+    // Draws the chart as the window shows it into a rectangle of any paint device.
+    void render(QPainter &painter, const QRect &target);
+    // Where a position of the chart lands when it is rendered into target.
+    static QTransform placement(const QSizeF &chartSize, const QRect &target);
+
+    std::function<void()> onPrintChart;
+    std::function<void()> onPrintSetup;
+
+    static const QColor SeriesColour;
+
+private:
+    void load(const ModuleStatistics &stats, const QString &makerName, Prompt &prompt);
+    void setPointColour(int point, const QColor &colour);
+
+    QChartView *m_view;
+    QChart *m_chart;
+    std::array<float, Points> m_values{};
+    std::array<QColor, Points> m_colours;
+    std::array<QBarSet *, Points> m_bars{};
+};

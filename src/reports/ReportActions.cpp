@@ -1,0 +1,48 @@
+#include "ReportActions.h"
+
+#include "ChartPrintout.h"
+#include "ChartWindow.h"
+#include "PrintSetup.h"
+#include "StatisticsPrintout.h"
+#include "app/MainWindow.h"
+#include "link/Prompt.h"
+#include "stats/ModuleStatistics.h"
+
+ReportActions::ReportActions(MainWindow &window, QPrinter &printer)
+    : QObject(&window), m_window(window), m_printer(printer)
+{
+    window.onPrintStatistics = [this] { printStatistics(); };
+    window.onPrintSetup = [this] { printSetup(); };
+    window.onHistogram = [this] { histogram(); };
+}
+
+void ReportActions::printStatistics()
+{
+    StatisticsPrintout::print(m_printer, m_window.prompt(), m_window.statistics(),
+                              m_window.configuration().MakerLines.value(0), m_window.features().StatusDisplayEnabled);
+}
+
+void ReportActions::printSetup()
+{
+    PrintSetup::show(m_printer, &m_window);
+}
+
+void ReportActions::histogram()
+{
+    const auto &bands = m_window.statistics().RPMBandHours;
+    if (std::none_of(bands.begin(), bands.end(), [](float h) { return h > 0; })) {
+        m_window.prompt().message(QString::fromLatin1(EmptyText), QString::fromLatin1(EmptyTitle),
+                                  Box::OkOnly | Box::Exclamation);
+        return;
+    }
+    // A new window for every showing, so that nothing of the last one survives.
+    ChartWindow chart(m_window.statistics(), m_window.configuration().MakerLines.value(0), m_window.prompt(),
+                      &m_window);
+    chart.onPrintChart = [&] {
+        ChartPrintout::print(m_printer, m_window.prompt(), chart, m_window.statistics(),
+                             m_window.configuration().MakerLines.value(0), m_window.features().StatusDisplayEnabled);
+    };
+    chart.onPrintSetup = [&] { PrintSetup::show(m_printer, &chart); };
+    Q_EMIT chartOpened(&chart);
+    chart.exec();
+}

@@ -1,0 +1,300 @@
+#include "reports/ChartPrintout.h"
+#include "reports/ChartWindow.h"
+#include "reports/ReportLayout.h"
+#include "reports/ReportPrinter.h"
+#include "reports/StatisticsPrintout.h"
+#include "stats/ModuleStatistics.h"
+#include "support/ScriptedPrompt.h"
+
+#include <QBarSet>
+#include <QChartView>
+#include <QFile>
+#include <QImage>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+ModuleStatistics sample(int dataFlags)
+{
+    ModuleStatistics s;
+    s.FirmwareID = QStringLiteral("RL-7.02 IGN E");
+    s.UserData = QStringLiteral("HULL 4471").leftJustified(32, QLatin1Char(' '));
+    const float bands[13] = {11.18f, 7.46f, 8.85f, 13.05f, 19.57f, 24.23f, 21.43f,
+                             15.84f, 10.25f, 5.59f, 2.33f, 0.84f, 0.11f};
+    std::copy(bands, bands + 13, s.RPMBandHours.begin());
+    s.TempBandHours = {17.71f, 28.89f, 48.46f, 33.55f, 9.32f, 2.24f, 0.56f};
+    s.TotalHrs = 1141.66f;
+    s.WOTTotalHrs = 13.98f;
+    s.LimitSecs = 124.45f;
+    s.MaxRPM = 6687;
+    s.EngStarts = 1234;
+    s.BreakInLimit = true;
+    s.EngineRebuild = true;
+    s.DataFlags = qint16(dataFlags);
+    return s;
+}
+
+// The text of a PDF, page by page, as pdftotext lays it out; blank lines dropped and
+// runs of blanks folded, so that each printed line compares as label and value.
+QList<QStringList> pdfPages(const QString &path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    p.waitForFinished(30000);
+    QList<QStringList> pages;
+    for (const QString &page : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'))) {
+        QStringList lines;
+        for (QString line : page.split(QLatin1Char('\n'))) {
+            line = line.simplified();
+            if (!line.isEmpty())
+                lines << line;
+        }
+        if (!lines.isEmpty())
+            pages << lines;
+    }
+    return pages;
+}
+
+QStringList rpmRows(const ModuleStatistics &s)
+{
+    QStringList rows{QStringLiteral("RPM Band Elapsed Time (Hours)")};
+    const QStringList labels = StatisticsReport::rpmBandLabels();
+    for (int k = 0; k < 13; ++k)
+        rows << labels[k] + QLatin1Char(' ') + QString::number(s.RPMBandHours[size_t(k)], 'f', 2);
+    return rows;
+}
+
+QStringList tempRows()
+{
+    return {"Elapsed Time in Temperature Bands", "Temp Band Elapsed Time (Hours)", "<85 deg C 17.71",
+            "85-94 deg C 28.89", "95-104 deg C 48.46", "105-114 deg C 33.55", "115-124 deg C 9.32",
+            "125-134 deg C 2.24", "135-150 deg C 0.56"};
+}
+
+QStringList header(const QString &comment, bool status)
+{
+    QStringList lines{"Korvane Ignition Module Data", "Downloaded: <time>"};
+    if (!comment.isEmpty())
+        lines << "Serial/Comment: " + comment;
+    lines << "Firmware ID: RL-7.02 IGN E" << "User Data: HULL 4471";
+    if (status)
+        lines << "Module Status: Break-in RPM Limit Enabled & Engine Rebuild Flag Set";
+    return lines;
+}
+
+QStringList withoutTime(QStringList lines)
+{
+    for (QString &l : lines)
+        if (l.startsWith(QLatin1String("Downloaded: ")))
+            l = QStringLiteral("Downloaded: <time>");
+    return lines;
+}
+
+QPrinter *pdfPrinter(const QString &path)
+{
+    auto *printer = new QPrinter(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(path);
+    printer->setPageSize(QPageSize(QPageSize::Letter));
+    return printer;
+}
+}  // namespace
+
+class tst_Printouts : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void statistics_data()
+    {
+        QTest::addColumn<QString>("comment");
+        QTest::addColumn<bool>("status");
+        QTest::addColumn<int>("dataFlags");
+        for (int flags = 0; flags < 4; ++flags) {
+            QTest::addRow("flags %d, no comment, status", flags) << "" << true << flags;
+            QTest::addRow("flags %d, comment, no status", flags) << "SN 12" << false << flags;
+        }
+    }
+
+    void statistics()
+    {
+        QFETCH(QString, comment);
+        QFETCH(bool, status);
+        QFETCH(int, dataFlags);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("report.pdf"));
+        std::unique_ptr<QPrinter> printer(pdfPrinter(path));
+        ScriptedPrompt prompt;
+        prompt.type(comment.isEmpty() ? std::optional<QString>() : comment);
+        const ModuleStatistics s = sample(dataFlags);
+        StatisticsPrintout::print(*printer, prompt, s, QStringLiteral("Korvane"), status);
+
+        QCOMPARE(prompt.shown().size(), 1);
+        QCOMPARE(prompt.shown().first().text, QStringLiteral("Serial number or comment?"));
+        QCOMPARE(prompt.shown().first().title, QStringLiteral("Optional Information Entry"));
+
+        QStringList expected = header(comment, status);
+        expected << "Summary Data" << "Total Hours: 1141.66";
+        if (dataFlags & 1)
+            expected << "Total Hours at WOT: 13.98";
+        expected << "Engine Starts: 1234" << "Maximum Engine RPM: 6687" << "Seconds at RPM Limit: 124.45"
+                 << "Elapsed Time in RPM Bands" << rpmRows(s);
+        if (dataFlags & 2)
+            expected << tempRows();
+        const auto pages = pdfPages(path);
+        QCOMPARE(pages.size(), 1);
+        QCOMPARE(withoutTime(pages.first()), expected);
+    }
+
+    void chart_data()
+    {
+        QTest::addColumn<int>("dataFlags");
+        QTest::addColumn<QString>("comment");
+        QTest::newRow("flags 0") << 0 << "";
+        QTest::newRow("flags 1, comment") << 1 << "Hull 7";
+        QTest::newRow("flags 2: a second document") << 2 << "";
+        QTest::newRow("flags 3") << 3 << "x";
+    }
+
+    void chart()
+    {
+        QFETCH(int, dataFlags);
+        QFETCH(QString, comment);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("chart.pdf"));
+        std::unique_ptr<QPrinter> printer(pdfPrinter(path));
+        ScriptedPrompt prompt;
+        prompt.type(comment);
+        const ModuleStatistics s = sample(dataFlags);
+        ChartWindow window(s, QStringLiteral("Korvane"), prompt);
+        ChartPrintout::print(*printer, prompt, window, s, QStringLiteral("Korvane"), true);
+        QCOMPARE(prompt.shown().size(), 1);
+
+        // Header and summary without the empty line before the maximum RPM, the title,
+        // then the axis texts of the chart, then the table.
+        QStringList expected = header(comment, true);
+        expected << "Summary Data" << "Total Hours: 1141.66";
+        if (dataFlags & 1)
+            expected << "Total Hours at WOT: 13.98";
+        expected << "Engine Starts: 1234" << "Maximum Engine RPM: 6687" << "Seconds at RPM Limit: 124.45"
+                 << "ELAPSED TIME IN RPM BANDS";
+        const QStringList page = withoutTime(pdfPages(path).value(0));
+        QCOMPARE(page.mid(0, expected.size()), expected);
+        QCOMPARE(page.mid(page.size() - 14), rpmRows(s));
+        const QString chartText = page.mid(expected.size(), page.size() - 14 - expected.size()).join(' ');
+        QVERIFY2(chartText.contains(QLatin1String("HOURS")) && chartText.contains(QLatin1String("RPM")),
+                 qPrintable(chartText));
+        QCOMPARE(pdfPages(path).size(), 1);
+
+        const QString second = ReportPrinter::documentFileName(path, 1);
+        QCOMPARE(second, dir.filePath(QStringLiteral("chart-2.pdf")));
+        QCOMPARE(QFile::exists(second), bool(dataFlags & 2));
+        if (dataFlags & 2) {
+            const auto pages = pdfPages(second);
+            QCOMPARE(pages.size(), 1);
+            QCOMPARE(pages.first(), tempRows());
+        }
+    }
+
+    void chartBarsOnThePage()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("chart.pdf"));
+        std::unique_ptr<QPrinter> printer(pdfPrinter(path));
+        ScriptedPrompt prompt;
+        ModuleStatistics s = sample(0);
+        s.RPMBandHours[11] = 3.5f;  // every bar tall enough to sample inside its border
+        s.RPMBandHours[12] = 2.5f;
+        ChartWindow window(s, QStringLiteral("Korvane"), prompt);
+        ChartPrintout::print(*printer, prompt, window, s, QStringLiteral("Korvane"), false);
+
+        constexpr int Dpi = 100;
+        QProcess p;
+        p.start(QStringLiteral("pdftoppm"), {"-r", QString::number(Dpi), "-png", "-singlefile", path,
+                                             dir.filePath(QStringLiteral("page"))});
+        QVERIFY(p.waitForFinished(30000));
+        const QImage page(dir.filePath(QStringLiteral("page.png")));
+        QVERIFY(!page.isNull());
+
+        // Where the chart was drawn: its rectangle, cut above the table, in device pixels.
+        const double tpp = 1440.0 / printer->resolution();
+        const QSizeF pageTwips = printer->pageLayout().paintRect(QPageLayout::Inch).size() * 1440;
+        QRect target = ChartPrintout::chartRectangle(pageTwips, tpp, tpp);
+        target.setBottom(qMin(target.bottom(), int(std::nearbyint(10800 / tpp)) - 1));
+        const QTransform toDevice = ChartWindow::placement(window.chart()->size(), target);
+        const QPointF margin = printer->pageLayout().paintRectPixels(printer->resolution()).topLeft();
+        const double toImage = double(Dpi) / printer->resolution();
+
+        const QColor expected[] = {{128, 128, 255}, {0, 255, 0}, {0, 255, 0}, {0, 255, 0}, {0, 255, 0},
+                                   {0, 255, 0},     {0, 255, 0}, {0, 255, 0}, {0, 255, 0}, {0, 255, 0},
+                                   {255, 255, 0},   {255, 0, 0}, {255, 0, 0}};
+        for (int k = 0; k < 13; ++k) {
+            const auto series = window.chart()->series().first();
+            const QPointF inChart = window.chart()->mapToPosition(QPointF(k, s.RPMBandHours[size_t(k)] / 2), series);
+            const QPointF onPage = (toDevice.map(inChart) + margin) * toImage;
+            const QColor seen = page.pixelColor(onPage.toPoint());
+            QVERIFY2(qAbs(seen.red() - expected[k].red()) < 40 && qAbs(seen.green() - expected[k].green()) < 40
+                         && qAbs(seen.blue() - expected[k].blue()) < 40,
+                     qPrintable(QStringLiteral("bar %1 is %2").arg(k + 1).arg(seen.name())));
+        }
+    }
+
+    void chartRectangle_data()
+    {
+        QTest::addColumn<double>("twipsPerPixel");
+        QTest::addColumn<int>("top");
+        QTest::newRow("600 dpi") << 2.4 << 2083;
+        QTest::newRow("300 dpi") << 4.8 << 1042;
+        QTest::newRow("1200 dpi") << 1.2 << 4167;
+    }
+
+    void chartRectangle()
+    {
+        QFETCH(double, twipsPerPixel);
+        QFETCH(int, top);
+        const QRect r = ChartPrintout::chartRectangle(QSizeF(11520, 15120), twipsPerPixel, twipsPerPixel);
+        QCOMPARE(r.left(), 300);
+        QCOMPARE(r.top(), top);
+        QCOMPARE(r.width(), int(std::nearbyint(10520 / twipsPerPixel)));
+        QCOMPARE(r.height(), int(std::nearbyint(6120 / twipsPerPixel)));
+    }
+
+    void noPrinterIsAFailureWithADescription_data()
+    {
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<bool>("printed");
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("abort") << QList<int>{Box::Abort} << false << 1;
+        QTest::newRow("retry once a printer is there") << QList<int>{Box::Retry} << true << 1;
+    }
+
+    void noPrinterIsAFailureWithADescription()
+    {
+        QFETCH(QList<int>, answers);
+        QFETCH(bool, printed);
+        QFETCH(int, boxes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("late.pdf"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);  // what Qt falls back to without printers
+        printer.setOutputFileName(QString());
+        ScriptedPrompt prompt;
+        prompt.type(QString());
+        for (int a : answers)
+            prompt.answer({Box::Answer(a)});
+        prompt.onShow = [&](const ScriptedPrompt::Shown &box) {
+            if (!box.isInput && answers.first() == Box::Retry)
+                printer.setOutputFileName(path);  // the user switches a printer on
+        };
+        StatisticsPrintout::print(printer, prompt, sample(0), QStringLiteral("Korvane"), false);
+        QCOMPARE(prompt.shown().size(), 1 + boxes);
+        QCOMPARE(prompt.shown().at(1).text, ReportPrinter::noPrinterText());
+        QCOMPARE(prompt.shown().at(1).title, QStringLiteral("Error"));
+        QCOMPARE(QFile::exists(path), printed);
+        if (printed)
+            QCOMPARE(pdfPages(path).value(0).value(0), QStringLiteral("Korvane Ignition Module Data"));
+    }
+};
+
+QTEST_MAIN(tst_Printouts)
+#include "tst_Printouts.moc"
