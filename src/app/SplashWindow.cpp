@@ -69,6 +69,7 @@ SplashWindow::SplashWindow(Configuration &config, Prompt &prompt, const QString 
         move(screen->availableGeometry().center() - rect().center());
 
     m_unload.setSingleShot(true);
+    m_unload.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5% early
     m_unload.setInterval(ShowMs);
     connect(&m_unload, &QTimer::timeout, this, &QDialog::accept);
     m_unload.start();
