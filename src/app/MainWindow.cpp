@@ -475,12 +475,18 @@ void MainWindow::cboPort_Click(int index)
     });
 }
 
-void MainWindow::cmdReadStats_Click()
+void MainWindow::runModuleOperation(bool (ModuleOperations::*operation)())
 {
     if (!refuseWhileBusy())
-        m_operations->readStatistics();
+        (m_operations.get()->*operation)();
+    // A resize while the operation owned the port left its reset until now.
     if (m_portResetPending)
         resetPort();
+}
+
+void MainWindow::cmdReadStats_Click()
+{
+    runModuleOperation(&ModuleOperations::readStatistics);
 }
 
 void MainWindow::cmdClearData_Click()
@@ -492,18 +498,12 @@ void MainWindow::cmdClearData_Click()
 
 void MainWindow::cmdWriteUserData_Click()
 {
-    if (!refuseWhileBusy())
-        m_operations->writeUserData();
-    if (m_portResetPending)
-        resetPort();
+    runModuleOperation(&ModuleOperations::writeUserData);
 }
 
 void MainWindow::mnuEraseRPMLimitData_Click()
 {
-    if (!refuseWhileBusy())
-        m_operations->eraseRpmLimitData();
-    if (m_portResetPending)
-        resetPort();
+    runModuleOperation(&ModuleOperations::eraseRpmLimitData);
 }
 
 void MainWindow::mnuContents_Click()
@@ -555,7 +555,11 @@ void MainWindow::changeEvent(QEvent *event)
 void MainWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    resetPort();
+    // The first showing counts as a resize; later ones come with a state change.
+    if (!m_shown) {
+        m_shown = true;
+        resetPort();
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -76,6 +76,7 @@ private:
     void load();
     void resetPort();
     bool refuseWhileBusy();
+    void runModuleOperation(bool (ModuleOperations::*operation)());
 
     void cboPort_Click(int index);
     void cmdReadStats_Click();
@@ -97,6 +98,7 @@ private:
     std::unique_ptr<ModuleOperations> m_operations;
     HelpWindow *m_help = nullptr;
     bool m_portResetPending = false;
+    bool m_shown = false;
     int m_portIndex = -1;
 
     QGroupBox *m_fraDataDisplay = nullptr;

@@ -1,5 +1,6 @@
 #include "app/Configuration.h"
 #include "link/StepRunner.h"
+#include "support/Golden.h"
 #include "support/ScriptedPrompt.h"
 
 #include <QFile>
@@ -59,11 +60,8 @@ private Q_SLOTS:
 
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Runlog.cfg"));
-        if (!file.isEmpty()) {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(file);
-        }
+        if (!file.isEmpty())
+            QVERIFY(writeFile(path, file));
         ScriptedPrompt prompt;
         for (int a : answers)
             prompt.answer({Box::Answer(a)});

@@ -191,7 +191,6 @@ private Q_SLOTS:
         QCOMPARE(rig.find<QLineEdit>("txtUserData")->text(), userText);
         QCOMPARE(rig.stats.UserData, userText.leftJustified(32, QLatin1Char(' ')));
 
-        QCOMPARE(rig.cell("msgHoursLow", 1), QStringLiteral("%1").arg(rig.cell("msgHoursLow", 1)));
         for (int c = 1; c <= 7; ++c)
             QVERIFY(!rig.cell("msgHoursLow", c).isEmpty());
         for (int c = 1; c <= 6; ++c)
@@ -310,10 +309,10 @@ private Q_SLOTS:
         QVERIFY(rig.window->link().isPortOpen());
         rig.window->showMinimized();
         QVERIFY(!rig.window->link().isPortOpen());
-        const int afterMinimise = rig.port.settingsApplied();
+        QCOMPARE(rig.port.settingsApplied(), applied);  // not while minimised
         rig.window->showNormal();
         QVERIFY(!rig.window->link().isPortOpen());
-        QVERIFY(rig.port.settingsApplied() > afterMinimise || afterMinimise > applied);
+        QCOMPARE(rig.port.settingsApplied(), applied + 1);
     }
 
     void secondRequestsDuringADownloadDoNotInterleave()

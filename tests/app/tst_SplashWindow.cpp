@@ -1,5 +1,6 @@
 #include "app/Configuration.h"
 #include "app/SplashWindow.h"
+#include "support/Golden.h"
 #include "support/ScriptedPrompt.h"
 
 #include <QFile>
@@ -56,11 +57,8 @@ private Q_SLOTS:
 
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Runlog.cfg"));
-        if (!file.isEmpty()) {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(file);
-        }
+        if (!file.isEmpty())
+            QVERIFY(writeFile(path, file));
         QVERIFY(QFile::copy(QStringLiteral(RUNLOG_DOCS_DIR "/Korvane_Logo.gif"), dir.filePath("Korvane_Logo.gif")));
         ScriptedPrompt prompt;  // answers Abort
         Configuration config;

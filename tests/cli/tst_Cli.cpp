@@ -68,10 +68,8 @@ private Q_SLOTS:
         ModsimProcess sim({QStringLiteral("--demo")});
         QTemporaryDir dir;
         const QString config = dir.filePath(QStringLiteral("Runlog.cfg"));
-        QFile f(config);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("Acme\r\nArial\r\n20\r\nbold\r\nNULL\r\n!\r\nAcme Marine\r\n!\r\nStatus_Display_True\r\n!\r\n");
-        f.close();
+        QVERIFY(writeFile(config, "Acme\r\nArial\r\n20\r\nbold\r\nNULL\r\n!\r\nAcme Marine\r\n!\r\n"
+                                  "Status_Display_True\r\n!\r\n"));
         const CliRun r = CliRun::run({"--port", sim.device(), "--config", config, "read"});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.startsWith(QLatin1String("         Acme Marine Ignition Module Data\n")));
@@ -163,11 +161,8 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(goldenPath(image), saved));
         QFile::setPermissions(saved, QFile::ReadOwner | QFile::WriteOwner);
         const QString config = dir.filePath(QStringLiteral("Runlog.cfg"));
-        QFile f(config);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("B\r\nArial\r\n9\r\nbold\r\nNULL\r\n!\r\nMaker\r\n!\r\n" + options.join("\r\n").toLatin1()
-                + (options.isEmpty() ? "" : "\r\n") + "!\r\n");
-        f.close();
+        QVERIFY(writeFile(config, "B\r\nArial\r\n9\r\nbold\r\nNULL\r\n!\r\nMaker\r\n!\r\n"
+                                      + options.join("\r\n").toLatin1() + (options.isEmpty() ? "" : "\r\n") + "!\r\n"));
         const auto before = goldenImage(image);
         {
             ModsimProcess sim({"--plain", "--image", saved, "--save", saved});
@@ -226,10 +221,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString image = dir.filePath(QStringLiteral("empty.bin"));
-        QFile f(image);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(256, '\0'));
-        f.close();
+        QVERIFY(writeFile(image, QByteArray(256, '\0')));
         ModsimProcess sim({"--image", image});
         const QString pdf = dir.filePath(QStringLiteral("none.pdf"));
         const CliRun r = CliRun::run({"--port", sim.device(), "print-chart", "--pdf", pdf});

@@ -45,24 +45,6 @@ private Q_SLOTS:
         QCOMPARE(NumberFormat::hours(1234.5f), QStringLiteral("1234.50"));
     }
 
-    void shortestReadsBack_data()
-    {
-        QTest::addColumn<float>("value");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("hours") << 2.3857777f << "2.3857777";
-        QTest::newRow("limit") << 8585.085f << "8585.085";
-        QTest::newRow("zero") << 0.0f << "0";
-        QTest::newRow("whole") << 7968.0f << "7968";
-    }
-
-    void shortestReadsBack()
-    {
-        QFETCH(float, value);
-        QFETCH(QString, text);
-        QCOMPARE(NumberFormat::shortest(value), text);
-        QCOMPARE(text.toFloat(), value);
-    }
-
     void windows1252_data()
     {
         QTest::addColumn<QString>("text");

@@ -29,7 +29,6 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         const float h = Decode::hours(quint8(low), quint8(high));
         QVERIFY(qAbs(h - expected) < 1e-5f);
-        QCOMPARE(h, float(double(high * 256 + low) * 33.55 / 3600.0));
         QCOMPARE(NumberFormat::fixed(h, 2, QLatin1Char('.')), shown);
     }
 
@@ -63,18 +62,6 @@ private Q_SLOTS:
         const float total = Decode::totalHrs(block, sum);
         QCOMPARE(total, isBandSum ? sum : Decode::hours(quint8(totalLow), quint8(totalHigh)));
         QVERIFY(total >= sum);
-    }
-
-    void bandSumIsAccumulatedInFloats()
-    {
-        // Thirteen bands whose float sum differs from the double sum rounded once.
-        Decode::RpmBands bands{};
-        for (size_t k = 0; k < bands.size(); ++k)
-            bands[k] = Decode::hours(quint8(37 * k + 11), quint8(k * 19 % 256));
-        float expected = 0;
-        for (float b : bands)
-            expected = float(expected + b);
-        QCOMPARE(Decode::bandSum(bands), expected);
     }
 
     void counters_data()
@@ -112,29 +99,6 @@ private Q_SLOTS:
             text = NumberFormat::fixed(Decode::engStarts(block), 0, QLatin1Char('.'));
         }
         QCOMPARE(text, shown);
-    }
-
-    void status_data()
-    {
-        QTest::addColumn<int>("byte");
-        QTest::addColumn<bool>("breakIn");
-        QTest::addColumn<bool>("rebuild");
-        QTest::newRow("none") << 0x3F << false << false;
-        QTest::newRow("break-in") << 0x40 << true << false;
-        QTest::newRow("rebuild") << 0x80 << false << true;
-        QTest::newRow("both") << 0xC5 << true << true;
-    }
-
-    void status()
-    {
-        QFETCH(int, byte);
-        QFETCH(bool, breakIn);
-        QFETCH(bool, rebuild);
-        ModuleStatistics stats;
-        Decode::applyStatus(stats, quint8(byte));
-        QCOMPARE(int(stats.ModuleStatus), byte);
-        QCOMPARE(stats.BreakInLimit, breakIn);
-        QCOMPARE(stats.EngineRebuild, rebuild);
     }
 };
 

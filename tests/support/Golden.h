@@ -17,6 +17,12 @@ inline ModuleSimulator::Image goldenImage(const QString &name)
     return image;
 }
 
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 inline QString goldenPath(const QString &name)
 {
     return QStringLiteral(RUNLOG_TEST_DATA "/") + name;
