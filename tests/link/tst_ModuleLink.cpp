@@ -192,14 +192,34 @@ private Q_SLOTS:
         }
     }
 
-    void plainModuleHasNoTemperatureBlock()
+    void blockReadFailures_data()
     {
-        LinkRig rig(false);
+        QTest::addColumn<bool>("echoes");
+        QTest::addColumn<int>("hangUpAfter");  // commands after the ID; -1: never
+        QTest::addColumn<int>("block");        // 0 statistics, 2 temperatures
+        QTest::addColumn<QString>("incomplete");
+        QTest::newRow("plain module has no temperature block") << false << -1 << 2 << "ReadTempData";
+        QTest::newRow("adapter unplugged mid-block") << true << 5 << 0 << "ReadEEPROMData";
+    }
+
+    void blockReadFailures()
+    {
+        QFETCH(bool, echoes);
+        QFETCH(int, hangUpAfter);
+        QFETCH(int, block);
+        QFETCH(QString, incomplete);
+        LinkRig rig(echoes);
         rig.link.readFirmwareID();
-        rig.link.readTempData();
+        if (hangUpAfter >= 0)
+            rig.module.faults().hangUpAfter = rig.module.commandCount() + hangUpAfter;
+        if (block == 0)
+            rig.link.readEEPROMData();
+        else
+            rig.link.readTempData();
         QCOMPARE(rig.prompt.texts(), QStringList{Timeout});
         QVERIFY(!rig.link.linkOK());
         QVERIFY(!rig.link.isPortOpen());
+        QVERIFY(rig.link.incompleteOperations().contains(incomplete));
     }
 
     void blockReadStoppedMidwayKeepsTheOldTail()
@@ -349,18 +369,22 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<bool>("openAfter");
         QTest::addColumn<int>("bufferAfter");
+        QTest::addColumn<int>("received");
         QTest::newRow("framing, retry") << QList<int>{1004} << QList<int>{Box::Retry} << QStringList{"Framing error."}
-                                        << true << 0;
+                                        << true << 0 << 3;
         QTest::newRow("overrun, cancel") << QList<int>{1006} << QList<int>{Box::Cancel}
-                                         << QStringList{"Port hardware overrun."} << false << 0;
+                                         << QStringList{"Port hardware overrun."} << false << 0 << 3;
         QTest::newRow("third closes before asking")
             << QList<int>{1008, 1010, 1011} << QList<int>{Box::Retry, Box::Retry, Box::Retry}
             << QStringList{"Receive buffer overflow.", "Transmit buffer full.", "Device control block error."} << false
-            << 0;
+            << 0 << 3;
         QTest::newRow("parity") << QList<int>{1009} << QList<int>{Box::Retry} << QStringList{"Parity error."} << true
-                                << 0;
+                                << 0 << 3;
+        // More than the 256-byte receive buffer holds raises its own event.
+        QTest::newRow("receive overflow") << QList<int>{} << QList<int>{Box::Retry}
+                                          << QStringList{"Receive buffer overflow."} << true << 0 << 300;
         QTest::newRow("break and receive events are quiet") << QList<int>{1001, 2, 1} << QList<int>{} << QStringList{}
-                                                            << true << 3;
+                                                            << true << 3 << 3;
     }
 
     void lineErrors()
@@ -370,6 +394,7 @@ private Q_SLOTS:
         QFETCH(QStringList, messages);
         QFETCH(bool, openAfter);
         QFETCH(int, bufferAfter);
+        QFETCH(int, received);
         LinkRig rig(false);
         rig.link.applyPortSettings();
         for (int a : answers)
@@ -377,7 +402,7 @@ private Q_SLOTS:
         rig.link.readFirmwareID();
         rig.link.setEEPROMAddress(160);
         QVERIFY(rig.port.open() == std::nullopt);
-        rig.port.inject("abc");
+        rig.port.inject(QByteArray(received, 'x'));
         for (int e : events)
             rig.port.raiseLineError(e);
         QCoreApplication::processEvents();
@@ -393,28 +418,6 @@ private Q_SLOTS:
         QCOMPARE(rig.link.commErrorCount(), 0);
     }
 
-    void receiveOverflowRaisesItsEvent()
-    {
-        LinkRig rig(false);
-        rig.link.readFirmwareID();
-        QVERIFY(rig.port.open() == std::nullopt);
-        rig.port.inject(QByteArray(300, 'x'));
-        QCOMPARE(rig.port.bytesWaiting(), 256);
-        QCoreApplication::processEvents();
-        QCOMPARE(rig.prompt.texts(), QStringList{"Receive buffer overflow."});
-    }
-
-    void hangUpMidBlockIsAReportedFailure()
-    {
-        LinkRig rig(true);
-        rig.link.readFirmwareID();
-        rig.module.faults().hangUpAfter = rig.module.commandCount() + 5;
-        rig.link.readEEPROMData();
-        QVERIFY(!rig.link.linkOK());
-        QVERIFY(!rig.link.isPortOpen());
-        QCOMPARE(rig.prompt.texts(), QStringList{Timeout});
-        QVERIFY(rig.link.incompleteOperations().contains(QStringLiteral("ReadEEPROMData")));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_ModuleLink)
