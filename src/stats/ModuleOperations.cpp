@@ -51,6 +51,35 @@ void ModuleOperations::exclaim(const char *text, const char *title)
     m_prompt.message(QString::fromLatin1(text), QString::fromLatin1(title), Box::OkOnly | Box::Exclamation);
 }
 
+bool ModuleOperations::readFirmwareIdFor(const char *failedText, const char *title)
+{
+    m_link.readFirmwareID();
+    m_stats.FirmwareID = m_link.firmwareID();
+    if (!m_link.linkOK()) {
+        exclaim(failedText, title);
+        m_link.closePort();
+        return false;
+    }
+    m_view.setField(Field::FirmwareID, firmwareIdCaption(m_stats.FirmwareID));
+    return true;
+}
+
+void ModuleOperations::writeZeros(int count)
+{
+    for (int i = 0; i < count; ++i)
+        m_link.writeEEPROM(0);
+}
+
+// Every writing operation ends by showing what the module now holds; it is complete
+// only when its writes and that read both were.
+void ModuleOperations::readBackAfterWrites()
+{
+    const bool writesComplete = m_link.incompleteOperations().isEmpty() && m_link.failuresReported() == 0;
+    doReadStatistics();
+    m_lastReadComplete = m_lastReadComplete && writesComplete;
+    m_link.closePort();
+}
+
 void ModuleOperations::clearData()
 {
     for (Field f : {Field::FirmwareID, Field::TotalHrs, Field::WOTTotalHrs, Field::LimitSecs, Field::MaxRPM,
@@ -81,14 +110,8 @@ void ModuleOperations::doReadStatistics()
     clearData();
     m_link.pause(PauseBeforeReadMs);
 
-    m_link.readFirmwareID();
-    m_stats.FirmwareID = m_link.firmwareID();
-    if (!m_link.linkOK()) {
-        exclaim(ReadIdFailedText);
-        m_link.closePort();
+    if (!readFirmwareIdFor(ReadIdFailedText))
         return;
-    }
-    m_view.setField(Field::FirmwareID, firmwareIdCaption(m_stats.FirmwareID));
 
     m_link.readUserData();
     m_stats.UserData = m_link.userData();
@@ -162,14 +185,8 @@ bool ModuleOperations::writeUserData()
     }
 
     m_link.startRecord();
-    m_link.readFirmwareID();
-    m_stats.FirmwareID = m_link.firmwareID();
-    if (!m_link.linkOK()) {
-        exclaim(WriteIdFailedText);
-        m_link.closePort();
+    if (!readFirmwareIdFor(WriteIdFailedText))
         return true;
-    }
-    m_view.setField(Field::FirmwareID, firmwareIdCaption(m_stats.FirmwareID));
     m_stats.UserData = typed;
     m_link.writeUserData(*bytes);
     m_link.pause(Link::BlockWriteDelayMs);
@@ -190,25 +207,19 @@ bool ModuleOperations::writeUserData()
             m_stats.ModuleStatus |= MemoryMap::EngineRebuildBit;
             m_stats.EngineRebuild = true;
             m_link.setEEPROMAddress(MemoryMap::layoutFor(m_link.moduleEchoes()).statisticsBlock);
-            for (int i = 0; i < MemoryMap::RebuildClearSize; ++i)
-                m_link.writeEEPROM(0);
+            writeZeros(MemoryMap::RebuildClearSize);
             if (m_stats.recordsWot())
-                for (int i = 0; i < MemoryMap::WotClearSize; ++i)
-                    m_link.writeEEPROM(0);
+                writeZeros(MemoryMap::WotClearSize);  // continues at block bytes 34 and 35
             if (m_stats.recordsTemperatures()) {
                 m_link.setEEPROMAddress(MemoryMap::TemperatureBlock);
-                for (int i = 0; i < MemoryMap::TempBandCount * 2; ++i)
-                    m_link.writeEEPROM(0);
+                writeZeros(MemoryMap::TempBandCount * 2);
             }
             m_link.pause(Link::BlockWriteDelayMs);
         }
         m_link.setEEPROMAddress(address);
         m_link.writeEEPROM(qint16(quint8(m_stats.ModuleStatus)));
     }
-    const bool writesComplete = m_link.incompleteOperations().isEmpty() && m_link.failuresReported() == 0;
-    doReadStatistics();
-    m_lastReadComplete = m_lastReadComplete && writesComplete;
-    m_link.closePort();
+    readBackAfterWrites();
     return true;
 }
 
@@ -219,26 +230,16 @@ bool ModuleOperations::eraseRpmLimitData()
         return false;
     m_lastReadComplete = false;
     m_link.startRecord();
-    m_link.readFirmwareID();
-    m_stats.FirmwareID = m_link.firmwareID();
-    if (!m_link.linkOK()) {
-        exclaim(EraseIdFailedText, EraseTitle);
-        m_link.closePort();
+    if (!readFirmwareIdFor(EraseIdFailedText, EraseTitle))
         return true;
-    }
-    m_view.setField(Field::FirmwareID, firmwareIdCaption(m_stats.FirmwareID));
     m_link.setEEPROMAddress(MemoryMap::layoutFor(m_link.moduleEchoes()).rpmLimitData);
     if (!m_link.linkOK()) {
         m_link.closePort();
         return true;
     }
-    for (int i = 0; i < MemoryMap::RpmLimitDataSize; ++i)
-        m_link.writeEEPROM(0);
+    writeZeros(MemoryMap::RpmLimitDataSize);
     m_link.pause(Link::BlockWriteDelayMs);
-    const bool writesComplete = m_link.incompleteOperations().isEmpty() && m_link.failuresReported() == 0;
-    doReadStatistics();
-    m_lastReadComplete = m_lastReadComplete && writesComplete;
-    m_link.closePort();
+    readBackAfterWrites();
     return true;
 }
 

@@ -44,6 +44,11 @@ public:
 private:
     class Owner;
     void doReadStatistics();
+    // The firmware ID every module operation starts with; false (after its message) when
+    // there is none.
+    bool readFirmwareIdFor(const char *failedText, const char *title = "");
+    void writeZeros(int count);
+    void readBackAfterWrites();
     int statusAddress() const;
     void exclaim(const char *text, const char *title = "");
 
