@@ -4,6 +4,8 @@
 #include "support/WindowRig.h"
 
 #include <QChartView>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QMenuBar>
 #include <QPrinter>
 #include <QSettings>
@@ -95,6 +97,24 @@ private Q_SLOTS:
         QCOMPARE(second->caption, QStringLiteral("Korvane Runlog - Histogram"));
         QCOMPARE(float(second->values[2]), rig.stats.RPMBandHours[2]);
         QVERIFY2(rig.prompt.shown().isEmpty(), qPrintable(rig.prompt.texts().join('|')));
+    }
+
+    void printStatisticsFromButtonAndMenu()
+    {
+        WindowRig rig(true, QStringLiteral("echo-full.bin"));
+        QTemporaryDir dir;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        ReportActions actions(*rig.window, printer);
+        rig.click("cmdReadStats");
+        printer.setOutputFileName(dir.filePath(QStringLiteral("button.pdf")));
+        rig.click("cmdPrint");
+        printer.setOutputFileName(dir.filePath(QStringLiteral("menu.pdf")));
+        rig.window->findChild<QAction *>(QStringLiteral("mnuPrintStat"))->trigger();
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("button.pdf"))).size() > 1000);
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("menu.pdf"))).size() > 1000);
+        QCOMPARE(rig.prompt.shown().size(), 2);  // the comment box, each time
+        QCOMPARE(rig.prompt.shown().last().title, QStringLiteral("Optional Information Entry"));
     }
 
     void emptyBuffer_data()
