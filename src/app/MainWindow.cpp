@@ -69,6 +69,14 @@ QLabel *label(QWidget *parent, const char *name, const char *text, int left, int
     return l;
 }
 
+QCheckBox *checkBox(QWidget *parent, const char *name, const char *text, int left, int top, int width, int height)
+{
+    auto *box = new QCheckBox(QString::fromLatin1(text), parent);
+    box->setObjectName(QLatin1String(name));
+    Twips::place(box, left, top, width, height);
+    return box;
+}
+
 QLabel *valueLabel(QWidget *parent, const char *name, int left, int top, int width, int height)
 {
     QLabel *l = label(parent, name, "", left, top, width, height);
@@ -218,12 +226,9 @@ void MainWindow::buildControls()
     m_fraStatusDisplay = new QGroupBox(QStringLiteral("Status"), f);
     m_fraStatusDisplay->setObjectName(QStringLiteral("fraStatusDisplay"));
     Twips::place(m_fraStatusDisplay, 4680, 5520, 2292, 1932);
-    m_chkBreakInLimit = new QCheckBox(QStringLiteral("Break-in RPM Limit Enabled"), m_fraStatusDisplay);
-    m_chkBreakInLimit->setObjectName(QStringLiteral("chkBreakInLimit"));
-    Twips::place(m_chkBreakInLimit, 120, 360, 1812, 612);
-    m_chkEngineRebuild = new QCheckBox(QStringLiteral("Engine Rebuild"), m_fraStatusDisplay);
-    m_chkEngineRebuild->setObjectName(QStringLiteral("chkEngineRebuild"));
-    Twips::place(m_chkEngineRebuild, 120, 1080, 1812, 372);
+    m_chkBreakInLimit =
+        checkBox(m_fraStatusDisplay, "chkBreakInLimit", "Break-in RPM Limit Enabled", 120, 360, 1812, 612);
+    m_chkEngineRebuild = checkBox(m_fraStatusDisplay, "chkEngineRebuild", "Engine Rebuild", 120, 1080, 1812, 372);
 
     m_fraPortSelect = new QGroupBox(QStringLiteral("Data Port Setup"), f);
     m_fraPortSelect->setObjectName(QStringLiteral("fraPortSelect"));

@@ -21,9 +21,7 @@ namespace {
 // without a failure.
 bool printReport(const PrintRequest &r)
 {
-    const auto &bands = r.stats.RPMBandHours;
-    if (r.command == QLatin1String("print-chart")
-        && std::none_of(bands.begin(), bands.end(), [](float h) { return h > 0; })) {
+    if (r.command == QLatin1String("print-chart") && !ChartWindow::hasData(r.stats)) {
         r.prompt.message(QString::fromLatin1(ReportActions::EmptyText), QString::fromLatin1(ReportActions::EmptyTitle),
                          Box::OkOnly | Box::Exclamation);
         return false;

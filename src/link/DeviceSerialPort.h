@@ -32,8 +32,6 @@ public:
     StepResult take(quint8 &byte) override;
     bool waitForData(int msecs) override;
 
-    QString deviceName() const { return m_port.portName(); }
-
 private:
     void pump();
     void onError(QSerialPort::SerialPortError error);

@@ -52,7 +52,6 @@ public:
     const TemperatureImage &tempData() const { return m_tempData; }
 
     void pause(int ms) { m_timing.delay(ms); }
-    LinkTiming &timing() { return m_timing; }
 
     // Link operations that ended without LinkOK since the last call of startRecord().
     void startRecord();

@@ -7,9 +7,12 @@
 // Message and input boxes, as one small service, so that every answer can be scripted.
 // Styles use the classic message-box values: buttons + icon + default button.
 namespace Box {
-enum Buttons : int { OkOnly = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5 };
-enum Icon : int { Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
-enum Default : int { DefaultButton1 = 0, DefaultButton2 = 256, DefaultButton3 = 512 };
+// One enumeration, so that buttons, icon and default button combine with "|".
+enum Style : int {
+    OkOnly = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5,  // buttons
+    Critical = 16, Question = 32, Exclamation = 48, Information = 64,                               // icon
+    DefaultButton1 = 0, DefaultButton2 = 256, DefaultButton3 = 512,                                  // default
+};
 enum Answer : int { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
 constexpr int buttonsOf(int style) { return style & 0x0F; }

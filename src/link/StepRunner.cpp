@@ -41,11 +41,6 @@ void StepRunner::raise(const Failure &failure)
     abort();
 }
 
-void StepRunner::leave()
-{
-    throw OperationLeft{};
-}
-
 void StepRunner::abort()
 {
     if (m_exitSteps)

@@ -21,8 +21,6 @@ public:
     void step(const std::function<StepResult()> &action);
     // A failure that is itself the step: Retry reports it again, Ignore and Abort leave.
     [[noreturn]] void raise(const Failure &failure);
-    // Leave without a failure (the operation's normal early end).
-    [[noreturn]] void leave();
 
     // Runs the body; leaving ends it quietly.
     void operation(const std::function<void()> &body);

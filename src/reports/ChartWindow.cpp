@@ -85,7 +85,6 @@ ChartWindow::ChartWindow(const ModuleStatistics &stats, const QString &makerName
         set->setBorderColor(SeriesColour.darker(150));
         series->append(set);
         m_bars[size_t(k)] = set;
-        m_colours[size_t(k)] = SeriesColour;
     }
     m_chart->addSeries(series);
 
@@ -112,7 +111,6 @@ ChartWindow::ChartWindow(const ModuleStatistics &stats, const QString &makerName
 
 void ChartWindow::setPointColour(int point, const QColor &colour)
 {
-    m_colours[size_t(point - 1)] = colour;
     m_bars[size_t(point - 1)]->setColor(colour);
     m_bars[size_t(point - 1)]->setBorderColor(colour.darker(150));
 }
@@ -123,12 +121,10 @@ void ChartWindow::load(const ModuleStatistics &stats, const QString &makerName, 
     s.operation([&] {
         m_chart->setAnimationOptions(QChart::NoAnimation);
         s.step([&] {
-            for (int k = 0; k < Points; ++k) {
-                m_values[size_t(k)] = stats.RPMBandHours[size_t(k)];
-                m_bars[size_t(k)]->replace(k, m_values[size_t(k)]);
-            }
+            for (int k = 0; k < Points; ++k)
+                m_bars[size_t(k)]->replace(k, stats.RPMBandHours[size_t(k)]);
             auto *y = qobject_cast<QValueAxis *>(m_chart->axes(Qt::Vertical).value(0));
-            const float highest = *std::max_element(m_values.begin(), m_values.end());
+            const float highest = *std::max_element(stats.RPMBandHours.begin(), stats.RPMBandHours.end());
             y->setRange(0, highest > 0 ? highest * 1.1 : 1.0);
             y->applyNiceNumbers();
             return succeeded();
@@ -139,6 +135,11 @@ void ChartWindow::load(const ModuleStatistics &stats, const QString &makerName, 
         setPointColour(13, QColor(255, 0, 0));
         setWindowTitle(makerName + QLatin1Char(' ') + windowTitle());
     });
+}
+
+bool ChartWindow::hasData(const ModuleStatistics &stats)
+{
+    return std::any_of(stats.RPMBandHours.begin(), stats.RPMBandHours.end(), [](float h) { return h > 0; });
 }
 
 double ChartWindow::pointValue(int point) const

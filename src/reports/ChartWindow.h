@@ -22,6 +22,9 @@ public:
 
     ChartWindow(const ModuleStatistics &stats, const QString &makerName, Prompt &prompt, QWidget *parent = nullptr);
 
+    // There is something to chart: at least one RPM band above zero.
+    static bool hasData(const ModuleStatistics &stats);
+
     QChartView *chartView() const { return m_view; }
     QChart *chart() const { return m_chart; }
     double pointValue(int point) const;    // point 1..13
@@ -42,7 +45,5 @@ private:
 
     QChartView *m_view;
     QChart *m_chart;
-    std::array<float, Points> m_values{};
-    std::array<QColor, Points> m_colours;
     std::array<QBarSet *, Points> m_bars{};
 };

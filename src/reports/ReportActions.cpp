@@ -29,8 +29,7 @@ void ReportActions::printSetup()
 
 void ReportActions::histogram()
 {
-    const auto &bands = m_window.statistics().RPMBandHours;
-    if (std::none_of(bands.begin(), bands.end(), [](float h) { return h > 0; })) {
+    if (!ChartWindow::hasData(m_window.statistics())) {
         m_window.prompt().message(QString::fromLatin1(EmptyText), QString::fromLatin1(EmptyTitle),
                                   Box::OkOnly | Box::Exclamation);
         return;
