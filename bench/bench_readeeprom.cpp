@@ -48,7 +48,8 @@ int main(int argc, char *argv[])
     DeviceSerialPort port([device](int) { return device; });
     EventLoopTiming timing;
     FailPrompt prompt;
-    ModuleLink link(port, timing, prompt);
+    ModuleTexts texts;
+    ModuleLink link(port, timing, prompt, texts);
     link.readFirmwareID();
     link.setEEPROMAddress(64);
 

@@ -105,7 +105,7 @@ MainWindow::MainWindow(const Configuration &config, ModuleStatistics &stats, Ser
     font.setBold(true);
     setFont(font);
 
-    m_link = std::make_unique<ModuleLink>(port, timing, prompt);
+    m_link = std::make_unique<ModuleLink>(port, timing, prompt, m_stats);
     m_operations = std::make_unique<ModuleOperations>(*m_link, m_stats, *this, prompt, m_features);
 
     buildMenus();

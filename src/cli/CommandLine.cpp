@@ -5,6 +5,7 @@
 #include "app/Configuration.h"
 #include "link/DeviceSerialPort.h"
 #include "link/EventLoopTiming.h"
+#include "link/LinkConstants.h"
 #include "link/ModuleLink.h"
 #include "link/PortNames.h"
 #include "link/StepRunner.h"
@@ -140,6 +141,8 @@ std::optional<QString> parse(const QStringList &args, Options &o)
         return QStringLiteral("--format takes text, json or csv");
     if (o.command == QLatin1String("write-user-data") && o.text.isNull())
         return QStringLiteral("write-user-data needs the TEXT to write");
+    if (o.text.size() > Link::UserDataSize)
+        return QStringLiteral("the user data holds at most %1 characters; TEXT has %2").arg(Link::UserDataSize).arg(o.text.size());
     if (!o.breakIn.isEmpty() && o.breakIn != QLatin1String("on") && o.breakIn != QLatin1String("off"))
         return QStringLiteral("--break-in takes on or off");
     if (o.command != QLatin1String("write-user-data") && (!o.breakIn.isEmpty() || o.engineRebuild || o.yes))
@@ -239,10 +242,10 @@ int CommandLine::run(const PrintHook &print)
     }
 
     EventLoopTiming timing;
-    ModuleLink link(*port, timing, prompt);
+    ModuleStatistics stats;
+    ModuleLink link(*port, timing, prompt, stats);
     link.setCommPortNumber(portNumber);
     link.applyPortSettings();
-    ModuleStatistics stats;
     HeadlessView view;
     ModuleOperations operations(link, stats, view, prompt, features);
     view.onBreakInLimitClicked = [&] { operations.breakInLimitClicked(); };

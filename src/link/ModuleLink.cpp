@@ -15,8 +15,8 @@ Failure commFailure(const char *description)
 bool isIdCharacter(quint8 b) { return b >= Link::FirstPrintable && b <= Link::LastIdCharacter; }
 }  // namespace
 
-ModuleLink::ModuleLink(SerialPort &port, LinkTiming &timing, Prompt &prompt, QObject *parent)
-    : QObject(parent), m_port(port), m_timing(timing), m_prompt(prompt)
+ModuleLink::ModuleLink(SerialPort &port, LinkTiming &timing, Prompt &prompt, ModuleTexts &texts, QObject *parent)
+    : QObject(parent), m_port(port), m_timing(timing), m_prompt(prompt), m_firmwareID(texts.FirmwareID), m_userData(texts.UserData)
 {
     // Port events reach us through the event loop, as a driver's events would.
     connect(&m_port, &SerialPort::lineError, this, &ModuleLink::onComm, Qt::QueuedConnection);
@@ -272,19 +272,26 @@ void ModuleLink::writeEEPROM(qint16 value)
     });
 }
 
-void ModuleLink::writeUserData(const QByteArray &userData)
+int ModuleLink::writeUserData(const QByteArray &userData)
 {
     QByteArray buffer(Link::UserDataSize, char(Link::UserDataFill));
     buffer.replace(0, qMin<qsizetype>(userData.size(), Link::UserDataSize), userData.left(Link::UserDataSize));
     setEEPROMAddress(m_moduleEchoes ? 112 : 224);
+    int written = 0;
     if (m_linkOK) {
-        for (char byte : buffer)
+        for (char byte : buffer) {
             writeEEPROM(qint16(quint8(byte)));
-        m_timing.delay(Link::BlockWriteDelayMs);
-    } else {
-        m_incomplete << QStringLiteral("WriteUserData");
+            if (!m_linkOK)
+                break;
+            ++written;
+        }
+        if (m_linkOK)
+            m_timing.delay(Link::BlockWriteDelayMs);
     }
+    if (!m_linkOK)
+        m_incomplete << QStringLiteral("WriteUserData");
     closePort();
+    return written;
 }
 
 // --- port events -------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "LinkConstants.h"
 #include "LinkTiming.h"
+#include "ModuleTexts.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -16,14 +17,15 @@ class StepRunner;
 
 // The module's eight link operations over one serial port. Each opens the port when it
 // needs it, handles its own failures through the Abort/Retry/Ignore contract, and leaves
-// its outcome in linkOK() and its data in the buffers below.
+// its outcome in linkOK(), its raw blocks in the buffers below and its texts in the
+// program's ModuleTexts.
 class ModuleLink : public QObject {
     Q_OBJECT
 public:
     using StatisticsImage = std::array<quint8, Link::StatisticsBlockSize>;
     using TemperatureImage = std::array<quint8, Link::TemperatureBlockSize>;
 
-    ModuleLink(SerialPort &port, LinkTiming &timing, Prompt &prompt, QObject *parent = nullptr);
+    ModuleLink(SerialPort &port, LinkTiming &timing, Prompt &prompt, ModuleTexts &texts, QObject *parent = nullptr);
 
     // Port ownership.
     void setCommPortNumber(int number);
@@ -41,7 +43,9 @@ public:
     void readUserData();
     void readTempData();
     void writeEEPROM(qint16 value);
-    void writeUserData(const QByteArray &userData);
+    // Stops at the first byte the module does not acknowledge: every later byte would land
+    // one address off. Returns how many bytes were acknowledged.
+    int writeUserData(const QByteArray &userData);
 
     // What they leave behind.
     bool linkOK() const { return m_linkOK; }
@@ -84,13 +88,14 @@ private:
     SerialPort &m_port;
     LinkTiming &m_timing;
     Prompt &m_prompt;
+    // The program-wide values, not copies of them.
+    QString &m_firmwareID;
+    QString &m_userData;
 
     int m_commPortNumber = 1;
     int m_commErrorCount = 0;
     bool m_linkOK = false;
     bool m_moduleEchoes = false;
-    QString m_firmwareID;
-    QString m_userData;
     StatisticsImage m_eepromData{};
     TemperatureImage m_tempData{};
     qint64 m_sentAtMs = 0;

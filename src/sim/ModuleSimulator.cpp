@@ -40,7 +40,8 @@ bool ModuleSimulator::startCommand()
         m_silenced = true;
     if (m_faults.lineErrorAfter >= 0 && index == m_faults.lineErrorAfter)
         m_pendingLineError = m_faults.lineErrorCode;
-    return !m_hungUp && !m_silenced;
+    // A lost command leaves the module idle: the bytes after it arrive as strays and are ignored.
+    return !m_hungUp && !m_silenced && index != m_faults.loseCommand;
 }
 
 int ModuleSimulator::takeLineError()
@@ -130,7 +131,7 @@ QByteArray ModuleSimulator::receive(quint8 byte)
             return {};
         echo();
         m_pointer = ((byte << 8) | m_addressLow) % EepromSize;
-        reply += char(m_faults.nakAddress ? Link::CmdReadByte : Link::Ack);
+        reply += char(m_faults.nakAddress || m_pointer == m_faults.nakAddressAt ? Link::CmdReadByte : Link::Ack);
         break;
     case State::WriteData:
         m_state = State::Idle;

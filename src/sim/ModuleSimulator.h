@@ -17,6 +17,8 @@ public:
         bool silent = false;               // never answers
         int silentAfter = -1;              // answers this many commands, then nothing more
         bool nakAddress = false;           // answers the address command with 0x15
+        int nakAddressAt = -1;             // ... only when it sets this address
+        int loseCommand = -1;              // this command (counted from 0) never reaches the module
         bool idStartsWithTerminator = false;
         bool idNoise = false;              // control and high bytes inside the ID
         bool endlessId = false;            // the ID never ends

@@ -5,9 +5,10 @@
 #include "NumberFormat.h"
 #include "StatisticsDecoder.h"
 #include "StatisticsView.h"
-#include "Windows1252.h"
 #include "link/ModuleLink.h"
 #include "link/Prompt.h"
+
+#include <algorithm>
 
 using Field = StatisticsView::Field;
 using Grid = StatisticsView::Grid;
@@ -54,7 +55,6 @@ void ModuleOperations::exclaim(const char *text, const char *title)
 bool ModuleOperations::readFirmwareIdFor(const char *failedText, const char *title)
 {
     m_link.readFirmwareID();
-    m_stats.FirmwareID = m_link.firmwareID();
     if (!m_link.linkOK()) {
         exclaim(failedText, title);
         m_link.closePort();
@@ -66,8 +66,22 @@ bool ModuleOperations::readFirmwareIdFor(const char *failedText, const char *tit
 
 void ModuleOperations::writeZeros(int count)
 {
-    for (int i = 0; i < count; ++i)
-        m_link.writeEEPROM(0);
+    for (int i = 0; i < count && linkStep([this] { m_link.writeEEPROM(0); }); ++i)
+        m_progress.written(1);
+}
+
+bool ModuleOperations::linkStep(const std::function<void()> &step)
+{
+    if (m_progress.stopped())
+        return false;
+    step();
+    return m_progress.check(m_link.linkOK());
+}
+
+void ModuleOperations::reportStoppedWrite(const char *title)
+{
+    m_prompt.message(m_progress.summary(), QString::fromLatin1(title), Box::OkOnly | Box::Exclamation);
+    m_link.closePort();
 }
 
 // Every writing operation ends by showing what the module now holds; it is complete
@@ -114,7 +128,6 @@ void ModuleOperations::doReadStatistics()
         return;
 
     m_link.readUserData();
-    m_stats.UserData = m_link.userData();
     m_view.setUserDataText(m_stats.UserData.trimmed());
 
     m_link.readEEPROMData();
@@ -173,52 +186,74 @@ bool ModuleOperations::writeUserData()
         return false;
     m_lastReadComplete = false;
 
-    // Every character must have its byte before anything reaches the module.
+    // Only what the module gives back as it was written may go in, and every character
+    // is checked before anything reaches the module.
     const QString typed = m_view.userDataText();
-    const auto bytes = Windows1252::encode(typed);
-    if (!bytes) {
-        m_prompt.message(QStringLiteral("The user data cannot be written: the character \"%1\" cannot be stored "
-                                        "in the module. Nothing has been written.")
-                             .arg(*Windows1252::firstUnencodable(typed)),
+    const auto refused = std::find_if_not(typed.begin(), typed.end(), isStorable);
+    if (refused != typed.end()) {
+        const QString code = QStringLiteral("U+%1").arg(refused->unicode(), 4, 16, QLatin1Char('0')).toUpper();
+        const QString named = refused->isPrint() ? QStringLiteral("\"%1\" (%2)").arg(*refused).arg(code) : code;
+        m_prompt.message(QStringLiteral("The user data cannot be written: the character %1 cannot be stored in the "
+                                        "module, which keeps only the printable characters of plain ASCII. Nothing "
+                                        "has been written.")
+                             .arg(named),
                          QString(), Box::OkOnly | Box::Exclamation);
         return true;
     }
+    const QByteArray bytes = typed.toLatin1();
 
     m_link.startRecord();
     if (!readFirmwareIdFor(WriteIdFailedText))
         return true;
     m_stats.UserData = typed;
-    m_link.writeUserData(*bytes);
+
+    const bool status = m_features.StatusDisplayEnabled;
+    const bool rebuild = status && m_view.engineRebuildChecked() && !m_stats.EngineRebuild;
+    QList<std::pair<QString, int>> parts{{QStringLiteral("the user data"), Link::UserDataSize}};
+    if (rebuild)
+        parts.append({QStringLiteral("the statistics clearing"),
+                      MemoryMap::RebuildClearSize + (m_stats.recordsWot() ? MemoryMap::WotClearSize : 0)
+                          + (m_stats.recordsTemperatures() ? MemoryMap::TempBandCount * 2 : 0)});
+    if (status)
+        parts.append({QStringLiteral("the status byte"), 1});
+    m_progress.start(parts);
+
+    linkStep([&] { m_progress.written(m_link.writeUserData(bytes)); });
     m_link.pause(Link::BlockWriteDelayMs);
 
-    if (m_features.StatusDisplayEnabled) {
+    if (status) {
         const int address = statusAddress();
-        m_link.setEEPROMAddress(address);
-        m_stats.ModuleStatus = m_link.readEEPROM();
-        if (m_view.breakInLimitChecked()) {
-            m_stats.ModuleStatus |= MemoryMap::BreakInLimitBit;
-            m_stats.BreakInLimit = true;
+        linkStep([&] { m_link.setEEPROMAddress(address); });
+        linkStep([&] { m_stats.ModuleStatus = m_link.readEEPROM(); });
+        if (!m_progress.stopped()) {
+            if (m_view.breakInLimitChecked()) {
+                m_stats.ModuleStatus |= MemoryMap::BreakInLimitBit;
+                m_stats.BreakInLimit = true;
+            }
+            if (m_features.ClearBreakInLimitEnabled && !m_view.breakInLimitChecked()) {
+                m_stats.ModuleStatus &= ~MemoryMap::BreakInLimitBit;
+                m_stats.BreakInLimit = false;
+            }
         }
-        if (m_features.ClearBreakInLimitEnabled && !m_view.breakInLimitChecked()) {
-            m_stats.ModuleStatus &= ~MemoryMap::BreakInLimitBit;
-            m_stats.BreakInLimit = false;
-        }
-        if (m_view.engineRebuildChecked() && !m_stats.EngineRebuild) {
+        if (rebuild && !m_progress.stopped()) {
             m_stats.ModuleStatus |= MemoryMap::EngineRebuildBit;
             m_stats.EngineRebuild = true;
-            m_link.setEEPROMAddress(MemoryMap::layoutFor(m_link.moduleEchoes()).statisticsBlock);
+            linkStep([&] { m_link.setEEPROMAddress(MemoryMap::layoutFor(m_link.moduleEchoes()).statisticsBlock); });
             writeZeros(MemoryMap::RebuildClearSize);
             if (m_stats.recordsWot())
                 writeZeros(MemoryMap::WotClearSize);  // continues at block bytes 34 and 35
             if (m_stats.recordsTemperatures()) {
-                m_link.setEEPROMAddress(MemoryMap::TemperatureBlock);
+                linkStep([&] { m_link.setEEPROMAddress(MemoryMap::TemperatureBlock); });
                 writeZeros(MemoryMap::TempBandCount * 2);
             }
             m_link.pause(Link::BlockWriteDelayMs);
         }
-        m_link.setEEPROMAddress(address);
-        m_link.writeEEPROM(qint16(quint8(m_stats.ModuleStatus)));
+        linkStep([&] { m_link.setEEPROMAddress(address); });
+        if (linkStep([&] { m_link.writeEEPROM(qint16(quint8(m_stats.ModuleStatus))); }))
+            m_progress.written(1);
     }
+    if (m_progress.stopped())
+        reportStoppedWrite("");
     readBackAfterWrites();
     return true;
 }
@@ -232,13 +267,20 @@ bool ModuleOperations::eraseRpmLimitData()
     m_link.startRecord();
     if (!readFirmwareIdFor(EraseIdFailedText, EraseTitle))
         return true;
+    m_progress.start({{QStringLiteral("the RPM-limit data"), MemoryMap::RpmLimitDataSize}});
     m_link.setEEPROMAddress(MemoryMap::layoutFor(m_link.moduleEchoes()).rpmLimitData);
     if (!m_link.linkOK()) {
-        m_link.closePort();
+        // Nothing was written; the user is told so rather than left to guess.
+        m_progress.check(false);
+        reportStoppedWrite(EraseTitle);
         return true;
     }
     writeZeros(MemoryMap::RpmLimitDataSize);
-    m_link.pause(Link::BlockWriteDelayMs);
+    if (m_progress.stopped()) {
+        reportStoppedWrite(EraseTitle);
+    } else {
+        m_link.pause(Link::BlockWriteDelayMs);
+    }
     readBackAfterWrites();
     return true;
 }

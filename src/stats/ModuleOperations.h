@@ -1,8 +1,11 @@
 #pragma once
 
+#include "WriteProgress.h"
 #include "app/Configuration.h"
 
 #include <QString>
+
+#include <functional>
 
 class ModuleLink;
 class Prompt;
@@ -41,13 +44,21 @@ public:
         "warranty. Enter Yes to confirm.";
     static constexpr int PauseBeforeReadMs = 500;
 
+    // The characters the module gives back as they were written: printable ASCII.
+    static bool isStorable(QChar c) { return c.unicode() >= 32 && c.unicode() <= 126; }
+
 private:
     class Owner;
     void doReadStatistics();
     // The firmware ID every module operation starts with; false (after its message) when
     // there is none.
     bool readFirmwareIdFor(const char *failedText, const char *title = "");
+    // Zeros at the module's address pointer, stopping at the first one it does not take.
     void writeZeros(int count);
+    // A link step of a writing operation: run unless an earlier one failed, then checked.
+    bool linkStep(const std::function<void()> &step);
+    // After a write that stopped: one box saying what reached the module, and the port closed.
+    void reportStoppedWrite(const char *title);
     void readBackAfterWrites();
     int statusAddress() const;
     void exclaim(const char *text, const char *title = "");
@@ -57,6 +68,7 @@ private:
     StatisticsView &m_view;
     Prompt &m_prompt;
     const Features &m_features;
+    WriteProgress m_progress;
     bool m_busy = false;
     bool m_lastReadComplete = false;
 };

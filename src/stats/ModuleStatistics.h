@@ -1,18 +1,18 @@
 #pragma once
 
 #include "MemoryMap.h"
+#include "link/ModuleTexts.h"
 
 #include <QString>
 
 #include <array>
 
 // The decoded statistics of the last download. One instance lives for the whole program;
-// only Read Statistics decodes into it, the chart and the printouts only read it.
-struct ModuleStatistics {
+// only Read Statistics decodes into it, the chart and the printouts only read it. Its
+// firmware ID and user data are the texts the link fills.
+struct ModuleStatistics : ModuleTexts {
     std::array<float, MemoryMap::RpmBandCount> RPMBandHours{};
     std::array<float, MemoryMap::TempBandCount> TempBandHours{};
-    QString FirmwareID;
-    QString UserData;
     float TotalHrs = 0;
     float WOTTotalHrs = 0;
     float LimitSecs = 0;

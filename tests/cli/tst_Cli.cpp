@@ -242,6 +242,7 @@ private Q_SLOTS:
         QTest::newRow("bad demo kind") << QStringList{"--demo=loud", "read"} << 2;
         QTest::newRow("missing value") << QStringList{"read", "--port"} << 2;
         QTest::newRow("write without text") << QStringList{"write-user-data"} << 2;
+        QTest::newRow("user data over 32 characters") << QStringList{"write-user-data", QString(33, 'x')} << 2;
         QTest::newRow("break-in on read") << QStringList{"read", "--break-in", "on"} << 2;
     }
 

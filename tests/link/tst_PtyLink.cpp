@@ -23,11 +23,12 @@ class tst_PtyLink : public QObject {
 
     struct Rig {
         explicit Rig(const QString &device)
-            : port([device](int) { return device; }), link(port, timing, prompt)
+            : port([device](int) { return device; }), link(port, timing, prompt, texts)
         {
         }
         DeviceSerialPort port;
         EventLoopTiming timing;
+        ModuleTexts texts;
         ScriptedPrompt prompt;
         ModuleLink link;
     };

@@ -84,9 +84,6 @@ private Q_SLOTS:
             << (text(224, "HULL 4471") + statusAt(148, 0x07));
         QTest::newRow("empty text box: 32 spaces") << "echo-plain-flags0.bin" << true << -1 << -1 << QStringList{}
                                                    << true << -1 << false << "" << text(112, "");
-        QTest::newRow("Windows-1252 text") << "echo-plain-flags0.bin" << true << -1 << -1 << QStringList{} << true
-                                           << -1 << false << QStringLiteral("Grüße €5")
-                                           << text(112, "Gr\xfc\xdf" "e \x80" "5");
     }
 
     void writeUserData()
@@ -165,14 +162,27 @@ private Q_SLOTS:
         QCOMPARE(rig.module.writes().last(), (ModuleSimulator::Write{53, 0xC5}));
     }
 
-    void unencodableTextIsRefusedBeforeAnythingIsSent()
+    void textThatCannotBeReadBackIsRefused_data()
     {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("accented letter") << QStringLiteral("café") << "\"é\" (U+00E9)";
+        QTest::newRow("tab") << QStringLiteral("A\tB") << "U+0009";
+        QTest::newRow("outside the code page") << QStringLiteral("Жук") << "\"Ж\" (U+0416)";
+        QTest::newRow("euro sign") << QStringLiteral("€5") << "\"€\" (U+20AC)";
+    }
+
+    void textThatCannotBeReadBackIsRefused()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, named);
         OperationsRig rig(true, QStringLiteral("echo-full.bin"));
-        rig.view.setUserDataText(QStringLiteral("Жук"));
+        rig.view.setUserDataText(typed);
         rig.operations.writeUserData();
         QVERIFY(rig.trace.isEmpty());
         QCOMPARE(rig.prompt.shown().size(), 1);
-        QVERIFY(rig.prompt.shown().first().text.contains(QStringLiteral("\"Ж\"")));
+        QVERIFY2(rig.prompt.shown().first().text.contains(QLatin1String("character ") + named),
+                 qPrintable(rig.prompt.shown().first().text));
         QCOMPARE(rig.prompt.shown().first().style, 48);
     }
 
@@ -187,19 +197,49 @@ private Q_SLOTS:
         QVERIFY(!rig.link.isPortOpen());
     }
 
-    void moduleStopsAnsweringMidWrite_data()
+    void writesStopAtTheFirstFailedStep_data()
     {
-        QTest::addColumn<bool>("hangUp");
-        QTest::addColumn<int>("answeredCommands");
-        QTest::newRow("silent during the user data") << false << 2 + 10;
-        QTest::newRow("hang-up during the user data") << true << 2 + 10;
-        QTest::newRow("silent during the clearing") << false << 2 + 32 + 2 + 1 + 1 + 5;
+        QTest::addColumn<bool>("erase");
+        QTest::addColumn<QString>("fault");  // "nak" address, "lose", "silent" or "hangup" command
+        QTest::addColumn<int>("at");         // the address, or the command counted from the firmware ID
+        QTest::addColumn<int>("written");    // bytes of the planned writes that reach the module
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<bool>("reRead");
+
+        const QString none = QStringLiteral("Written: nothing.\nNot written: the user data, the statistics clearing, "
+                                            "the status byte.");
+        const QString textOnly = QStringLiteral("Written: the user data.\nNot written: the statistics clearing, the "
+                                                "status byte.");
+        QTest::newRow("user-data address not acknowledged") << false << "nak" << 112 << 0 << none << true;
+        QTest::newRow("a lost write in the user data")
+            << false << "lose" << 2 + 10 << 10
+            << "Written: nothing.\nPartly written: the user data (10 of 32 bytes).\nNot written: the statistics "
+               "clearing, the status byte." << true;
+        QTest::newRow("status address not acknowledged: no byte from a failed read") << false << "nak" << 53 << 32
+                                                                                     << textOnly << true;
+        QTest::newRow("status read lost") << false << "lose" << 35 << 32 << textOnly << true;
+        QTest::newRow("clearing address not acknowledged") << false << "nak" << 64 << 32 << textOnly << true;
+        QTest::newRow("silent during the clearing")
+            << false << "silent" << 37 + 5 << 32 + 5
+            << "Written: the user data.\nPartly written: the statistics clearing (5 of 50 bytes).\nNot written: "
+               "the status byte." << true;
+        QTest::newRow("adapter unplugged during the user data") << false << "hangup" << 2 + 10 << 10
+                                                                << "Partly written: the user data (10 of 32 bytes)"
+                                                                << true;
+        QTest::newRow("erase address not acknowledged: nothing written, nothing re-read")
+            << true << "nak" << 92 << 0 << "Written: nothing.\nNot written: the RPM-limit data." << false;
+        QTest::newRow("erase, a lost write") << true << "lose" << 3 << 1
+                                             << "Partly written: the RPM-limit data (1 of 4 bytes)." << true;
     }
 
-    void moduleStopsAnsweringMidWrite()
+    void writesStopAtTheFirstFailedStep()
     {
-        QFETCH(bool, hangUp);
-        QFETCH(int, answeredCommands);
+        QFETCH(bool, erase);
+        QFETCH(QString, fault);
+        QFETCH(int, at);
+        QFETCH(int, written);
+        QFETCH(QString, report);
+        QFETCH(bool, reRead);
         OperationsRig rig(true, QStringLiteral("echo-full.bin"));
         auto e = rig.module.eeprom();
         e[53] = 0x05;
@@ -209,30 +249,43 @@ private Q_SLOTS:
         rig.view.setEngineRebuildChecked(true);
         rig.view.setUserDataText(QStringLiteral("HALF"));
         rig.module.clearWrites();
-        const int start = rig.module.commandCount();
-        if (hangUp)
-            rig.module.faults().hangUpAfter = start + answeredCommands;
-        else
-            rig.module.faults().silentAfter = start + answeredCommands;
         rig.prompt.clear();
         rig.trace.clear();
+        const int start = rig.module.commandCount();
+        auto &faults = rig.module.faults();
+        if (fault == QLatin1String("nak"))
+            faults.nakAddressAt = at;
+        else if (fault == QLatin1String("lose"))
+            faults.loseCommand = start + at;
+        else if (fault == QLatin1String("silent"))
+            faults.silentAfter = start + at;
+        else
+            faults.hangUpAfter = start + at;
 
-        rig.operations.writeUserData();
+        if (erase)
+            rig.operations.eraseRpmLimitData();
+        else
+            rig.operations.writeUserData();
 
-        // What was written is a prefix of what the operation sets out to write.
-        const Writes planned = text(112, "HALF") + zeros(64, 34) + zeros(98, 2) + zeros(144, 14) + statusAt(53, 0x85);
-        const Writes done = rig.module.writes();
-        QVERIFY(done.size() < planned.size());
-        QCOMPARE(done, planned.mid(0, done.size()));
-        QVERIFY(!rig.prompt.shown().isEmpty());
-        const QString failure = hangUp ? QStringLiteral("No such file or directory") : Timeout;
-        QVERIFY2(rig.prompt.texts().contains(failure), qPrintable(rig.prompt.texts().join('|')));
-        QCOMPARE(rig.prompt.texts().last(), QStringLiteral("Firmware ID read failed - cannot read Runlog."));
+        const Writes planned = erase ? zeros(92, 4)
+                                     : text(112, "HALF") + zeros(64, 34) + zeros(98, 2) + zeros(144, 14)
+                                           + statusAt(53, 0x85);
+        QCOMPARE(rig.module.writes(), planned.mid(0, written));
+        // One box says what reached the module, before the re-read.
+        const QStringList texts = rig.prompt.texts();
+        const auto summary = std::find_if(texts.begin(), texts.end(), [](const QString &t) {
+            return t.contains(QLatin1String("Written"));
+        });
+        QVERIFY(summary != texts.end());
+        QVERIFY2(summary->contains(report), qPrintable(*summary));
+        const auto &box = rig.prompt.shown()[summary - texts.begin()];
+        QCOMPARE(box.style, Box::OkOnly | Box::Exclamation);
+        QCOMPARE(box.title, erase ? QStringLiteral("Erase RPM Limit Data") : QStringLiteral("Runlog"));
+        QCOMPARE(texts.filter(QStringLiteral("Written")).size(), 1);
+        QVERIFY(texts.mid(0, summary - texts.begin()).count(Timeout) <= 1);  // no box per lost byte
+        QCOMPARE(rig.trace.count(QStringLiteral("delay 500")), reRead ? 1 : 0);
         QVERIFY(!rig.link.isPortOpen());
         QVERIFY(!rig.operations.lastReadComplete());
-        // After the re-read's firmware ID failed, nothing more reached the line.
-        const QStringList afterPause = rig.trace.mid(rig.trace.lastIndexOf(QStringLiteral("delay 500")));
-        QCOMPARE(afterPause.filter(QStringLiteral("write")).size(), hangUp ? 0 : 1);
     }
 
     void eraseRpmLimitData_data()
@@ -266,22 +319,15 @@ private Q_SLOTS:
         QVERIFY(!rig.link.isPortOpen());
     }
 
-    void eraseStopsWithoutAnAcknowledgedAddress()
+    void eraseWithoutAnIdWritesNothing()
     {
         OperationsRig rig(true, QStringLiteral("echo-full.bin"));
-        rig.module.faults().nakAddress = true;
-        rig.operations.eraseRpmLimitData();
-        QVERIFY(rig.module.writes().isEmpty());
-        QCOMPARE(rig.trace.count(QStringLiteral("write 10")), 1);  // no re-read
-        QVERIFY(rig.prompt.shown().isEmpty());
-        QVERIFY(!rig.link.isPortOpen());
-
-        rig.module.faults().nakAddress = false;
         rig.module.faults().silent = true;
         rig.operations.eraseRpmLimitData();
         QCOMPARE(rig.prompt.texts(), (QStringList{Timeout, "Firmware ID read failed - cannot erase data."}));
         QCOMPARE(rig.prompt.shown().last().title, QStringLiteral("Erase RPM Limit Data"));
         QCOMPARE(rig.prompt.shown().last().style, 48);
+        QVERIFY(rig.module.writes().isEmpty());
     }
 
     void rebuildConfirmation_data()

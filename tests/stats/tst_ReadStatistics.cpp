@@ -88,6 +88,34 @@ private Q_SLOTS:
         QVERIFY(!rig.link.isPortOpen());
     }
 
+    void aFailedReadKeepsNoTextOfTheModuleBefore_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("user-data address not acknowledged") << "nak";
+        QTest::newRow("user-data read times out") << "silent";
+        QTest::newRow("port gone before the ID command") << "unplugged";
+    }
+
+    void aFailedReadKeepsNoTextOfTheModuleBefore()
+    {
+        QFETCH(QString, fault);
+        OperationsRig rig(true, QStringLiteral("echo-full.bin"));
+        rig.operations.readStatistics();
+        QVERIFY(!rig.stats.UserData.trimmed().isEmpty() && !rig.stats.FirmwareID.isEmpty());
+        if (fault == QLatin1String("nak"))
+            rig.module.faults().nakAddressAt = 112;
+        else if (fault == QLatin1String("silent"))
+            rig.module.faults().silentAfter = rig.module.commandCount() + 1;
+        else
+            rig.port.setAvailablePorts({2});
+        rig.operations.readStatistics();
+        QVERIFY(!rig.operations.lastReadComplete());
+        QCOMPARE(rig.stats.UserData, QString());
+        QCOMPARE(rig.view.userDataText(), QString());
+        if (fault == QLatin1String("unplugged"))
+            QCOMPARE(rig.stats.FirmwareID, QString());
+    }
+
     void temperaturesKeepTheirValuesWhenNotRecorded()
     {
         OperationsRig rig(true, QStringLiteral("echo-full.bin"));

@@ -23,7 +23,6 @@ struct OperationsRig : LinkRig {
     }
 
     Features features;
-    ModuleStatistics stats;
     HeadlessView view;
     ModuleOperations operations;
 };

@@ -1,0 +1,51 @@
+#include "WriteProgress.h"
+
+#include <QStringList>
+
+void WriteProgress::start(const QList<std::pair<QString, int>> &parts)
+{
+    m_parts.clear();
+    for (const auto &[name, size] : parts)
+        m_parts.append({name, size, 0});
+    m_current = 0;
+    m_stopped = false;
+}
+
+bool WriteProgress::check(bool linkOK)
+{
+    m_stopped = m_stopped || !linkOK;
+    return !m_stopped;
+}
+
+void WriteProgress::written(int bytes)
+{
+    while (bytes > 0 && m_current < m_parts.size()) {
+        Part &part = m_parts[m_current];
+        const int taken = qMin(bytes, part.size - part.written);
+        part.written += taken;
+        bytes -= taken;
+        if (part.written == part.size)
+            ++m_current;
+    }
+}
+
+QString WriteProgress::summary() const
+{
+    QStringList done, partly, missing;
+    for (const Part &p : m_parts) {
+        if (p.written == p.size)
+            done << p.name;
+        else if (p.written > 0)
+            partly << QStringLiteral("%1 (%2 of %3 bytes)").arg(p.name).arg(p.written).arg(p.size);
+        else
+            missing << p.name;
+    }
+    QString text = QStringLiteral("The module did not complete a step of the write, so nothing more was sent "
+                                  "to it.\n\n");
+    text += QStringLiteral("Written: %1.\n").arg(done.isEmpty() ? QStringLiteral("nothing") : done.join(QStringLiteral(", ")));
+    if (!partly.isEmpty())
+        text += QStringLiteral("Partly written: %1.\n").arg(partly.join(QStringLiteral(", ")));
+    if (!missing.isEmpty())
+        text += QStringLiteral("Not written: %1.\n").arg(missing.join(QStringLiteral(", ")));
+    return text + QStringLiteral("\nCheck the cable and the port, then write again.");
+}
