@@ -24,7 +24,7 @@ Configuration Configuration::builtIn()
 
 QString Configuration::notice()
 {
-    return QStringLiteral("Copyright (C) 2026 the Runlog developers. GPL-3.0-or-later.");
+    return QStringLiteral("© 2026 Runlog developers. GPLv3+");
 }
 
 QString Configuration::defaultPath()

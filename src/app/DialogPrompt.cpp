@@ -1,11 +1,28 @@
 #include "DialogPrompt.h"
 
-#include <QInputDialog>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+// A box asked in the middle of a module operation shows the ordinary pointer, not the busy one.
+struct ArrowWhileAsking {
+    ArrowWhileAsking() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
+    ~ArrowWhileAsking() { QApplication::restoreOverrideCursor(); }
+    ArrowWhileAsking(const ArrowWhileAsking &) = delete;
+    ArrowWhileAsking &operator=(const ArrowWhileAsking &) = delete;
+};
+// Room beside a title for the title bar's icon and buttons.
+constexpr int TitleBarRoomPx = 160;
+}  // namespace
 
 Box::Answer DialogPrompt::message(const QString &text, const QString &title, int style)
 {
+    const ArrowWhileAsking arrow;
     QMessageBox box(m_parent);
     box.setWindowTitle(Box::effectiveTitle(title));
     box.setText(text);
@@ -53,10 +70,23 @@ Box::Answer DialogPrompt::message(const QString &text, const QString &title, int
 
 std::optional<QString> DialogPrompt::input(const QString &prompt, const QString &title, const QString &defaultText)
 {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(m_parent, Box::effectiveTitle(title), prompt, QLineEdit::Normal, defaultText, &ok);
-    if (!ok)
+    const ArrowWhileAsking arrow;
+    QDialog dialog(m_parent);
+    dialog.setWindowTitle(Box::effectiveTitle(title));
+    auto *text = new QLineEdit(defaultText, &dialog);
+    text->selectAll();
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(prompt, &dialog));
+    layout->addWidget(text);
+    layout->addWidget(buttons);
+    // Wide enough that the title bar shows the whole title.
+    QFont titleFont = dialog.font();
+    titleFont.setBold(true);
+    dialog.setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(dialog.windowTitle()) + TitleBarRoomPx);
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return text->text();
 }

@@ -161,6 +161,7 @@ QTableWidget *MainWindow::makeGrid(QWidget *parent, const char *name, int top)
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setTabKeyNavigation(false);  // one tab stop, not a trap of cells
     grid->setSelectionMode(QAbstractItemView::NoSelection);
     grid->setFrameShape(QFrame::Box);
     grid->setStyleSheet(
@@ -281,7 +282,9 @@ void MainWindow::buildControls()
     // Fixed single border: the user cannot drag the size.
     adjustSize();
     setFixedSize(sizeHint());
-    move(Twips::toPixels(708, logicalDpiX()), Twips::toPixels(1176, logicalDpiY()));
+    // The client area, not the frame, goes to the designed place.
+    setGeometry(QRect(QPoint(Twips::toPixels(708, logicalDpiX()), Twips::toPixels(1176, logicalDpiY())), size()));
+    m_cboPort->setFocus();
 }
 
 void MainWindow::load()
@@ -482,8 +485,11 @@ void MainWindow::cboPort_Click(int index)
 
 void MainWindow::runModuleOperation(bool (ModuleOperations::*operation)())
 {
-    if (!refuseWhileBusy())
+    if (!refuseWhileBusy()) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
         (m_operations.get()->*operation)();
+        QApplication::restoreOverrideCursor();
+    }
     // A resize while the operation owned the port left its reset until now.
     if (m_portResetPending)
         resetPort();

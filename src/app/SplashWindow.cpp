@@ -12,6 +12,9 @@
 #include <QLabel>
 #include <QScreen>
 
+#include <functional>
+#include <optional>
+
 namespace {
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const QString &family, double points,
                   bool bold, bool italic = false)
@@ -29,15 +32,22 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const 
 
 SplashWindow::SplashWindow(Configuration &config, Prompt &prompt, const QString &configPath,
                            const QString &programDir, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    // An empty caption and no control box: a dialog border without a title bar (a window
+    // manager would otherwise put the program's name in the caption).
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("frmRunlog_Splash"));
-    setWindowTitle(QString());
     setModal(true);
     const QRect client = Twips::rect(this, 0, 0, 7164, 3732);
-    setFixedSize(client.size());
+    auto *border = new QFrame(this);
+    border->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    border->setLineWidth(BorderPx);
+    border->setGeometry(0, 0, client.width() + 2 * BorderPx, client.height() + 2 * BorderPx);
+    setFixedSize(border->size());
+    auto *area = new QWidget(border);
+    area->setGeometry(client.translated(BorderPx, BorderPx));
 
-    m_frame = new QFrame(this);
+    m_frame = new QFrame(area);
     m_frame->setObjectName(QStringLiteral("fraSplash"));
     m_frame->setFrameShape(QFrame::Box);
     Twips::place(m_frame, 30, 0, 7065, 3690);
@@ -81,36 +91,35 @@ void SplashWindow::load(Configuration &config, Prompt &prompt, const QString &co
     s.operation([&] {
         Configuration::read(configPath, s, config);
 
-        const auto line = [&](int n, QString &out) {
+        // Each branding step reads its line and sets its property in one: a missing line
+        // fails that step, and Ignore leaves the property at its design value.
+        QFont font = m_companyName->font();
+        const auto apply = [&](int n, const std::function<void(const QString &)> &set) {
             s.step([&] {
                 if (config.BrandingLines.size() < n)
                     return failed(QStringLiteral("Subscript out of range"));
-                out = config.BrandingLines[n - 1];
+                set(config.BrandingLines[n - 1]);
+                m_companyName->setFont(font);
                 return succeeded();
             });
         };
-        QString text, face, size, style, picture;
-        line(1, text);
-        m_companyName->setText(text);
-        QFont font = m_companyName->font();
-        line(2, face);
-        font.setFamily(face);
-        m_companyName->setFont(font);
-        line(3, size);
+        apply(1, [&](const QString &text) { m_companyName->setText(text); });
+        apply(2, [&](const QString &face) { font.setFamily(face); });
         // A size line without a number keeps the design size rather than an invisible banner.
-        if (const double points = Configuration::leadingNumber(size); points > 0)
-            font.setPointSizeF(points);
-        m_companyName->setFont(font);
-        line(4, style);
-        font.setBold(style.contains(QLatin1String("bold"), Qt::CaseInsensitive));
-        m_companyName->setFont(font);
-        font.setItalic(style.contains(QLatin1String("italic"), Qt::CaseInsensitive));
-        m_companyName->setFont(font);
+        apply(3, [&](const QString &size) {
+            if (const double points = Configuration::leadingNumber(size); points > 0)
+                font.setPointSizeF(points);
+        });
+        apply(4, [&](const QString &style) { font.setBold(style.contains(QLatin1String("bold"), Qt::CaseInsensitive)); });
+        apply(4, [&](const QString &style) {
+            font.setItalic(style.contains(QLatin1String("italic"), Qt::CaseInsensitive));
+        });
 
-        line(5, picture);
-        if (picture.toUpper() != QLatin1String("NULL")) {
+        std::optional<QString> picture;
+        apply(5, [&](const QString &line) { picture = line; });
+        if (picture && picture->toUpper() != QLatin1String("NULL")) {
             s.step([&] {
-                const QString path = QDir(programDir).filePath(picture);
+                const QString path = QDir(programDir).filePath(*picture);
                 if (!QFile::exists(path))
                     return failed(QStringLiteral("File not found: ") + path);
                 QImageReader reader(path);

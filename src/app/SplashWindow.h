@@ -14,6 +14,7 @@ class SplashWindow : public QDialog {
     Q_OBJECT
 public:
     static constexpr int ShowMs = 4000;
+    static constexpr int BorderPx = 2;  // the fixed dialog border
 
     SplashWindow(Configuration &config, Prompt &prompt, const QString &configPath, const QString &programDir,
                  QWidget *parent = nullptr);

@@ -13,52 +13,72 @@
 #include "stats/ModuleStatistics.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QPrinter>
 #include <QSettings>
 
 #include <cstdio>
+#include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
-// "--demo", "--demo=echo" or "--demo=plain": the kind of simulated module; empty for none.
-QString demoKind(const QStringList &args, bool *bad)
+constexpr int ExitUsage = 2;
+
+// The options, read before the GUI exists, so that --help and --version work without a
+// display. Returns an exit status when the program has nothing more to do.
+std::optional<int> readOptions(int argc, char *argv[], QString &demo)
 {
-    for (const QString &a : args) {
-        if (a == QLatin1String("--demo"))
-            return QStringLiteral("echo");
-        if (a.startsWith(QLatin1String("--demo="))) {
-            const QString kind = a.mid(7);
-            *bad = kind != QLatin1String("echo") && kind != QLatin1String("plain");
-            return kind;
-        }
+    const QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("runlog"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(RUNLOG_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Downloads, shows, prints and writes the statistics of an "
+                                                    "engine's ignition module."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption demoOption(QStringLiteral("demo"),
+                                        QStringLiteral("Attach a simulated module to every port: an echoing one "
+                                                       "(the default) or a plain one."),
+                                        QStringLiteral("echo|plain"));
+    parser.addOption(demoOption);
+
+    // "--demo" alone means the echoing kind.
+    QStringList args = app.arguments();
+    std::replace(args.begin(), args.end(), QStringLiteral("--demo"), QStringLiteral("--demo=echo"));
+    const auto usageError = [&](const QString &message) {
+        std::fprintf(stderr, "runlog: %s\n\n%s", qPrintable(message), qPrintable(parser.helpText()));
+        return ExitUsage;
+    };
+    if (!parser.parse(args))
+        return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
     }
-    return {};
+    if (parser.isSet(version)) {
+        std::printf("runlog %s\n", RUNLOG_VERSION);
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
+    demo = parser.value(demoOption);
+    if (parser.isSet(demoOption) && demo != QLatin1String("echo") && demo != QLatin1String("plain"))
+        return usageError(QStringLiteral("--demo takes echo or plain"));
+    return std::nullopt;
 }
 }  // namespace
 
 int main(int argc, char *argv[])
 {
+    QString demo;
+    if (const auto status = readOptions(argc, argv, demo))
+        return *status;
+
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Runlog"));
     QCoreApplication::setApplicationName(QStringLiteral("Runlog"));
     QCoreApplication::setApplicationVersion(QStringLiteral(RUNLOG_VERSION));
-
-    const QStringList args = QCoreApplication::arguments();
-    if (args.contains(QLatin1String("--help"))) {
-        std::printf("Usage: runlog [--demo[=echo|plain]]\n\n"
-                    "  --demo   attach a simulated module (echoing, or plain) to every port\n");
-        return 0;
-    }
-    if (args.contains(QLatin1String("--version"))) {
-        std::printf("runlog %s\n", RUNLOG_VERSION);
-        return 0;
-    }
-    bool badDemo = false;
-    const QString demo = demoKind(args, &badDemo);
-    if (badDemo) {
-        std::fprintf(stderr, "runlog: --demo takes echo or plain\n");
-        return 2;
-    }
 
     // The program-wide record and configuration lists.
     ModuleStatistics statistics;

@@ -14,6 +14,8 @@
 #include <QValueAxis>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 const QColor ChartWindow::SeriesColour(0, 255, 0);
 
 namespace {
@@ -127,6 +129,9 @@ void ChartWindow::load(const ModuleStatistics &stats, const QString &makerName, 
             const float highest = *std::max_element(stats.RPMBandHours.begin(), stats.RPMBandHours.end());
             y->setRange(0, highest > 0 ? highest * 1.1 : 1.0);
             y->applyNiceNumbers();
+            // As many decimals as the spacing of the ticks needs: 0, 5, 10 or 0.0, 0.1, 0.2.
+            const double spacing = (y->max() - y->min()) / qMax(1, y->tickCount() - 1);
+            y->setLabelFormat(QStringLiteral("%.%1f").arg(labelDecimals(spacing)));
             return succeeded();
         });
         setPointColour(1, QColor(128, 128, 255));
@@ -135,6 +140,16 @@ void ChartWindow::load(const ModuleStatistics &stats, const QString &makerName, 
         setPointColour(13, QColor(255, 0, 0));
         setWindowTitle(makerName + QLatin1Char(' ') + windowTitle());
     });
+}
+
+int ChartWindow::labelDecimals(double spacing)
+{
+    constexpr int MostDecimals = 6;
+    double scaled = spacing;
+    for (int d = 0; d < MostDecimals; ++d, scaled *= 10)
+        if (std::abs(scaled - std::round(scaled)) < 1e-6 * qMax(1.0, scaled))
+            return d;
+    return MostDecimals;
 }
 
 bool ChartWindow::hasData(const ModuleStatistics &stats)

@@ -24,6 +24,8 @@ public:
 
     // There is something to chart: at least one RPM band above zero.
     static bool hasData(const ModuleStatistics &stats);
+    // The decimals a hours axis with this tick spacing needs so that no two labels read alike.
+    static int labelDecimals(double spacing);
 
     QChartView *chartView() const { return m_view; }
     QChart *chart() const { return m_chart; }

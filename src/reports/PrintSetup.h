@@ -8,5 +8,9 @@ class QWidget;
 // printout. Cancel changes nothing.
 namespace PrintSetup {
 inline constexpr char Title[] = "Printer Setup";
-void show(QPrinter &printer, QWidget *parent);
+// True when the user chose with OK; a set-up dialog, it prints nothing.
+bool show(QPrinter &printer, QWidget *parent);
+// Points the printer at the system's default printer of this moment; with none at all,
+// at nothing, so that a printout reports that no printer is installed.
+void followDefaultPrinter(QPrinter &printer);
 }  // namespace PrintSetup

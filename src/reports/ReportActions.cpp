@@ -16,15 +16,27 @@ ReportActions::ReportActions(MainWindow &window, QPrinter &printer)
     window.onHistogram = [this] { histogram(); };
 }
 
+QPrinter &ReportActions::printer()
+{
+    if (!m_printerChosen)
+        PrintSetup::followDefaultPrinter(m_printer);
+    return m_printer;
+}
+
+void ReportActions::printSetupFrom(QWidget *parent)
+{
+    m_printerChosen = PrintSetup::show(m_printer, parent) || m_printerChosen;
+}
+
 void ReportActions::printStatistics()
 {
-    StatisticsPrintout::print(m_printer, m_window.prompt(), m_window.statistics(),
+    StatisticsPrintout::print(printer(), m_window.prompt(), m_window.statistics(),
                               m_window.configuration().MakerLines.value(0), m_window.features().StatusDisplayEnabled);
 }
 
 void ReportActions::printSetup()
 {
-    PrintSetup::show(m_printer, &m_window);
+    printSetupFrom(&m_window);
 }
 
 void ReportActions::histogram()
@@ -38,10 +50,10 @@ void ReportActions::histogram()
     ChartWindow chart(m_window.statistics(), m_window.configuration().MakerLines.value(0), m_window.prompt(),
                       &m_window);
     chart.onPrintChart = [&] {
-        ChartPrintout::print(m_printer, m_window.prompt(), chart, m_window.statistics(),
+        ChartPrintout::print(printer(), m_window.prompt(), chart, m_window.statistics(),
                              m_window.configuration().MakerLines.value(0), m_window.features().StatusDisplayEnabled);
     };
-    chart.onPrintSetup = [&] { PrintSetup::show(m_printer, &chart); };
+    chart.onPrintSetup = [&] { printSetupFrom(&chart); };
     Q_EMIT chartOpened(&chart);
     chart.exec();
 }

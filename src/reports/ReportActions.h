@@ -15,6 +15,8 @@ public:
     void printStatistics();
     void printSetup();
     void histogram();
+    // The printer as it is set now is the user's choice, as if made in Print Setup.
+    void keepPrinter() { m_printerChosen = true; }
 
     static constexpr char EmptyText[] = "Data buffer empty.";
     static constexpr char EmptyTitle[] = "Chart RPM";
@@ -24,6 +26,11 @@ Q_SIGNALS:
     void chartOpened(QWidget *chart);
 
 private:
+    // Until the user picks a printer in Print Setup, printouts follow the system's default.
+    QPrinter &printer();
+    void printSetupFrom(QWidget *parent);
+
     MainWindow &m_window;
     QPrinter &m_printer;
+    bool m_printerChosen = false;
 };

@@ -111,19 +111,41 @@ private Q_SLOTS:
         QVERIFY(!rig.visible("fraStatusDisplay"));
         QVERIFY(WindowRig(true, {}, StatusOn).visible("fraStatusDisplay"));
 
-        // Tab order, from the port list on.
-        const QStringList expected{"cboPort",          "cmdReadStats",    "cmdClearData",     "cmdHistogram",
-                                   "msgHoursLow",      "msgHoursHigh",    "cmdPrint",         "txtUserData",
-                                   "cmdWriteUserData", "chkEngineRebuild", "chkBreakInLimit", "msgTempHours"};
+    }
+
+    void tabGoesFromControlToControl()
+    {
+        WindowRig rig(true, QStringLiteral("echo-full.bin"), StatusOn);
+        rig.window->show();
+        QApplication::setActiveWindow(rig.window.get());
+        QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
+        rig.click("cmdReadStats");  // the temperature grid appears
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cboPort"));
+        const QStringList expected{"cmdReadStats",     "cmdClearData",     "cmdHistogram",    "msgHoursLow",
+                                   "msgHoursHigh",     "cmdPrint",         "txtUserData",     "cmdWriteUserData",
+                                   "chkEngineRebuild", "chkBreakInLimit",  "msgTempHours",    "cboPort"};
         QStringList order;
-        QWidget *first = rig.find<QComboBox>("cboPort");
-        QWidget *w = first;
-        do {
-            if (expected.contains(w->objectName()) && !order.contains(w->objectName()))
-                order << w->objectName();
-            w = w->nextInFocusChain();
-        } while (w != first && order.size() < expected.size());
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
         QCOMPARE(order, expected);
+    }
+
+    void placedByItsClientAreaAndBusyWhileTalking()
+    {
+        WindowRig rig(true, QStringLiteral("echo-full.bin"));
+        rig.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.window.get()));
+        QCOMPARE(rig.window->geometry().topLeft(), QPoint(px(708), px(1176)));
+        std::optional<Qt::CursorShape> during;
+        rig.port.setTrace([&](const QString &event) {
+            if (event == QLatin1String("write 10") && QApplication::overrideCursor())
+                during = QApplication::overrideCursor()->shape();
+        });
+        rig.click("cmdReadStats");
+        QCOMPARE(during, std::optional<Qt::CursorShape>(Qt::WaitCursor));
+        QVERIFY(!QApplication::overrideCursor());
     }
 
     void download_data()

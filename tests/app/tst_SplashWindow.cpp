@@ -21,27 +21,32 @@ private Q_SLOTS:
         QTest::addColumn<bool>("italic");
         QTest::addColumn<bool>("logo");
         QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<int>("answer");  // to every failure
 
         QTest::newRow("built-in") << QByteArray() << "Korvane" << "Arial" << 48.0 << true << true << true
-                                  << QStringList{};
+                                  << QStringList{} << int(Box::Abort);
         QTest::newRow("BOLD in capitals, logo null")
             << QByteArray("Acme\nTimes\n20\nBOLD\nnull\n!\nA\n!\n!\n") << "Acme" << "Times" << 20.0 << true << false
-            << false << QStringList{};
+            << false << QStringList{} << int(Box::Abort);
         QTest::newRow("size with letters after") << QByteArray("Acme\nArial\n12.5pt\nplain\nNuLl\n!\nA\n!\n!\n")
                                                  << "Acme" << "Arial" << 12.5 << false << false << false
-                                                 << QStringList{};
+                                                 << QStringList{} << int(Box::Abort);
         QTest::newRow("no number keeps the design size")
             << QByteArray("Acme\nArial\nbig\nitalic\nNULL\n!\nA\n!\n!\n") << "Acme" << "Arial" << 48.0 << false
-            << true << false << QStringList{};
+            << true << false << QStringList{} << int(Box::Abort);
         QTest::newRow("missing logo") << QByteArray("Acme\nArial\n10\nbold\nnone.gif\n!\nA\n!\n!\n") << "Acme"
                                       << "Arial" << 10.0 << true << false << false
-                                      << QStringList{"File not found: "};
+                                      << QStringList{"File not found: "} << int(Box::Abort);
         QTest::newRow("three branding lines") << QByteArray("Acme\nArial\n10\n!\nA\n!\n!\n") << "Acme" << "Arial"
                                               << 10.0 << true << true << false
-                                              << QStringList{"Subscript out of range"};
+                                              << QStringList{"Subscript out of range"} << int(Box::Abort);
+        QTest::newRow("missing lines answered Ignore keep their design values")
+            << QByteArray("Acme\nArial\n10\n!\nA\n!\n!\n") << "Acme" << "Arial" << 10.0 << true << true << false
+            << QStringList{"Subscript out of range", "Subscript out of range", "Subscript out of range"}
+            << int(Box::Ignore);
         QTest::newRow("file ends early: design texts stay")
             << QByteArray("Acme\nArial\n10\nbold\nNULL\n!\nA\n") << "Korvane" << "Arial" << 48.0 << true << true
-            << false << QStringList{"Input past end of file"};
+            << false << QStringList{"Input past end of file"} << int(Box::Abort);
     }
 
     void branding()
@@ -54,13 +59,16 @@ private Q_SLOTS:
         QFETCH(bool, italic);
         QFETCH(bool, logo);
         QFETCH(QStringList, messages);
+        QFETCH(int, answer);
 
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Runlog.cfg"));
         if (!file.isEmpty())
             QVERIFY(writeFile(path, file));
         QVERIFY(QFile::copy(QStringLiteral(RUNLOG_DOCS_DIR "/Korvane_Logo.gif"), dir.filePath("Korvane_Logo.gif")));
-        ScriptedPrompt prompt;  // answers Abort
+        ScriptedPrompt prompt;
+        for (qsizetype i = 0; i < messages.size(); ++i)
+            prompt.answer({Box::Answer(answer)});
         Configuration config;
         SplashWindow splash(config, prompt, path, dir.path());
 
@@ -76,6 +84,19 @@ private Q_SLOTS:
             QVERIFY2(prompt.shown()[i].text.startsWith(messages[i]), qPrintable(prompt.shown()[i].text));
         if (logo)
             QCOMPARE(splash.logo()->size(), splash.logo()->pixmap().size());
+    }
+
+    void noCaptionAndTheNoticeWhole()
+    {
+        ScriptedPrompt prompt;
+        Configuration config;
+        SplashWindow splash(config, prompt, QStringLiteral("/nonexistent/Runlog.cfg"), QStringLiteral("/nonexistent"));
+        const Qt::WindowFlags flags = splash.windowFlags();
+        QVERIFY(!(flags & (Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(flags & Qt::FramelessWindowHint);
+        auto *notice = splash.findChild<QLabel *>(QStringLiteral("lblCopyright"));
+        QCOMPARE(notice->text(), Configuration::notice());
+        QVERIFY(notice->fontMetrics().horizontalAdvance(notice->text()) <= notice->width());
     }
 
     void closesAfterFourSecondsWhateverTheUserDoes()

@@ -1,9 +1,15 @@
 #include "app/Twips.h"
 #include "reports/ChartWindow.h"
+#include "app/DialogPrompt.h"
 #include "reports/ReportActions.h"
+#include "reports/ReportPrinter.h"
 #include "support/WindowRig.h"
 
 #include <QChartView>
+#include <QDialogButtonBox>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QValueAxis>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QMenuBar>
@@ -106,6 +112,7 @@ private Q_SLOTS:
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         ReportActions actions(*rig.window, printer);
+        actions.keepPrinter();
         rig.click("cmdReadStats");
         printer.setOutputFileName(dir.filePath(QStringLiteral("button.pdf")));
         rig.click("cmdPrint");
@@ -115,6 +122,84 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(dir.filePath(QStringLiteral("menu.pdf"))).size() > 1000);
         QCOMPARE(rig.prompt.shown().size(), 2);  // the comment box, each time
         QCOMPARE(rig.prompt.shown().last().title, QStringLiteral("Optional Information Entry"));
+    }
+
+    void hoursAxisLabelsReadTheirTicks_data()
+    {
+        QTest::addColumn<float>("highest");
+        QTest::newRow("every band under an hour") << 0.4f;
+        QTest::newRow("minutes") << 0.05f;
+        QTest::newRow("a few hours") << 7.5f;
+        QTest::newRow("a season") << 141.66f;
+        QTest::newRow("the largest counter") << 610.75f;
+    }
+
+    void hoursAxisLabelsReadTheirTicks()
+    {
+        QFETCH(float, highest);
+        ModuleStatistics stats;
+        stats.RPMBandHours[4] = highest;
+        stats.RPMBandHours[5] = highest / 3;
+        ScriptedPrompt prompt;
+        ChartWindow chart(stats, QStringLiteral("Korvane"), prompt);
+        auto *y = qobject_cast<QValueAxis *>(chart.chart()->axes(Qt::Vertical).value(0));
+        QVERIFY(y);
+        QVERIFY(y->max() >= highest);
+        QStringList labels;
+        for (int i = 0; i < y->tickCount(); ++i) {
+            const double tick = y->min() + i * (y->max() - y->min()) / (y->tickCount() - 1);
+            const QString label = QString::asprintf(qPrintable(y->labelFormat()), tick);
+            QVERIFY2(qAbs(label.toDouble() - tick) < 1e-9, qPrintable(label + QLatin1String(" for ") + QString::number(tick)));
+            labels << label;
+        }
+        QCOMPARE(labels.removeDuplicates(), 0);
+    }
+
+    void printerSetupChoosesAndPrintingFollowsTheDefault()
+    {
+        if (!QPrinterInfo::defaultPrinterName().isEmpty())
+            QSKIP("this machine has a printer: the no-printer path cannot be shown");
+        WindowRig rig(true, QStringLiteral("echo-full.bin"));
+        QTemporaryDir dir;
+        QPrinter printer(QPrinter::HighResolution);
+        ReportActions actions(*rig.window, printer);
+        rig.click("cmdReadStats");
+
+        // A file left in the printer by an earlier choice is not where an unchosen printout goes.
+        const QString stale = dir.filePath(QStringLiteral("stale.pdf"));
+        printer.setOutputFileName(stale);
+        rig.prompt.type(QString());
+        rig.click("cmdPrint");
+        QVERIFY(!QFile::exists(stale));
+        QCOMPARE(rig.prompt.texts().last(), ReportPrinter::noPrinterText());
+
+        // The set-up dialog chooses: its button is OK, not Print.
+        QString title, ok;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            title = dialog->windowTitle();
+            if (auto *buttons = dialog->findChild<QDialogButtonBox *>())
+                ok = buttons->button(QDialogButtonBox::Ok)->text();
+            dialog->reject();
+        });
+        rig.window->findChild<QAction *>(QStringLiteral("mnuPrintSetup"))->trigger();
+        QCOMPARE(title, QStringLiteral("Printer Setup"));
+        QCOMPARE(ok, QStringLiteral("OK"));
+
+        // The comment box shows its whole title.
+        DialogPrompt dialogs;
+        int width = 0;
+        QTimer::singleShot(0, [&] {
+            QWidget *box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            width = box->width();
+            qobject_cast<QDialog *>(box)->reject();
+        });
+        dialogs.input(QStringLiteral("Serial number or comment?"), QStringLiteral("Optional Information Entry"), {});
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        QVERIFY2(width >= QFontMetrics(bold).horizontalAdvance(QStringLiteral("Optional Information Entry")) + 120, qPrintable(QString::number(width)));
     }
 
     void emptyBuffer_data()
