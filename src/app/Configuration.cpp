@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 Configuration Configuration::builtIn()
@@ -41,7 +42,12 @@ void Configuration::read(const QString &path, StepRunner &s, Configuration &into
         return;
     }
     QFile file(path);
-    s.step([&] { return file.open(QIODevice::ReadOnly) ? succeeded() : failed(file.errorString()); });
+    s.step([&] {
+        // A folder, a FIFO or a device would block the read or make no sense of it.
+        if (!QFileInfo(path).isFile())
+            return failed(QStringLiteral("%1 is not a file.").arg(path));
+        return file.open(QIODevice::ReadOnly) ? succeeded() : failed(file.errorString());
+    });
 
     // A failed read leaves the previous line in place, which Ignore then uses again.
     QString line;

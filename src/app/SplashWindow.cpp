@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -122,6 +123,8 @@ void SplashWindow::load(Configuration &config, Prompt &prompt, const QString &co
                 const QString path = QDir(programDir).filePath(*picture);
                 if (!QFile::exists(path))
                     return failed(QStringLiteral("File not found: ") + path);
+                if (!QFileInfo(path).isFile())  // a FIFO would hang the start
+                    return failed(QStringLiteral("Not a picture file: ") + path);
                 QImageReader reader(path);
                 const QImage image = reader.read();
                 if (image.isNull())

@@ -1,14 +1,19 @@
 #include "CommandLine.h"
 
 #include "ConsolePrompt.h"
+#include "FailureMessage.h"
 #include "RecordFormat.h"
 #include "app/Configuration.h"
 #include "link/DeviceSerialPort.h"
 #include "link/EventLoopTiming.h"
 #include "link/LinkConstants.h"
+#include "link/LinkTrace.h"
 #include "link/ModuleLink.h"
 #include "link/PortNames.h"
 #include "link/StepRunner.h"
+#include "link/TracingPrompt.h"
+#include "link/TracingSerialPort.h"
+#include "link/TracingTiming.h"
 #include "reports/ReportLayout.h"
 #include "sim/DemoImage.h"
 #include "sim/ModuleSimulator.h"
@@ -17,12 +22,16 @@
 #include "stats/ModuleOperations.h"
 #include "stats/ModuleStatistics.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <unistd.h>
@@ -34,14 +43,15 @@ constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
 const char Usage[] =
-    "Usage: runlog-cli [--port PORT] [--config FILE] [--demo[=echo|plain]] COMMAND [OPTIONS]\n"
+    "Usage: runlog-cli [--port PORT] [--config FILE] [--demo[=echo|plain]] [--trace FILE] COMMAND [OPTIONS]\n"
     "\n"
     "Commands:\n"
     "  read [--format text|json|csv] [--comment TEXT]\n"
     "      Download the module's statistics and print them.\n"
     "  write-user-data TEXT [--break-in on|off] [--engine-rebuild] [--yes] [--format F]\n"
-    "      Read the module, set the status boxes as clicks would, write TEXT as the user\n"
-    "      data (and the status flags when the status display is enabled), read it back.\n"
+    "      Read the module, set the status boxes as clicks would, write TEXT (at most 32\n"
+    "      printable ASCII characters) as the user data, and the status flags when the\n"
+    "      status display is enabled, then read the module back.\n"
     "      --engine-rebuild asks for confirmation on the terminal, or takes --yes.\n"
     "  erase-rpm-limit [--format F]\n"
     "      Zero the time at the RPM limit and the maximum RPM, then read the module back.\n"
@@ -54,22 +64,28 @@ const char Usage[] =
     "      \"-2\" before the extension (report.pdf and report-2.pdf).\n"
     "\n"
     "Options:\n"
-    "  --port PORT     ComN or N (mapped as the window maps it) or a device path;\n"
-    "                  default: the port stored by the window.\n"
+    "  --port PORT     Com1 to Com255, or 1 to 255 (mapped as the window maps it), or a\n"
+    "                  device path; default: the port stored by the window.\n"
     "  --config FILE   read FILE instead of Runlog.cfg beside the program.\n"
     "  --demo[=KIND]   use the built-in simulated module, echoing (default) or plain.\n"
-    "  --help, --version\n"
+    "  --trace FILE    append every byte and pause on the port to FILE.\n"
+    "  -h, --help, --version\n"
     "\n"
-    "Every Abort/Retry/Ignore question is answered Abort and printed to standard error.\n"
-    "Exit status: 0 when the operation completed, 1 when it did not, 2 for a usage error.\n";
+    "A record goes to standard output only when the command completed. Exit status: 0\n"
+    "when it completed, 1 when it did not (one line on standard error says why and what\n"
+    "to do), 2 for a usage error.\n";
+
+const QStringList Commands{QStringLiteral("read"), QStringLiteral("write-user-data"), QStringLiteral("erase-rpm-limit"),
+                           QStringLiteral("print"), QStringLiteral("print-chart")};
 
 struct Options {
     QString port;
     QString config;
     QString demo;  // empty: a real port
+    QString trace;
     QString command;
     QString format = QStringLiteral("text");
-    QString comment;
+    QString comment;  // null when not given
     QString text;
     QString breakIn;
     QString pdf;
@@ -77,77 +93,95 @@ struct Options {
     bool yes = false;
 };
 
-int usageError(const QString &message)
+// Why a file named on the command line cannot be read, or nothing.
+std::optional<QString> unreadable(const QString &path)
 {
-    std::fprintf(stderr, "runlog-cli: %s\n\n%s", qPrintable(message), Usage);
-    return ExitUsage;
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("no such file");
+    if (info.isDir())
+        return QStringLiteral("is a folder, not a file");
+    if (!info.isFile())
+        return QStringLiteral("is not a regular file");
+    if (!info.isReadable())
+        return QStringLiteral("cannot be read (permission denied)");
+    return std::nullopt;
 }
 
 // Returns an error message, or nothing when the arguments are sound.
-std::optional<QString> parse(const QStringList &args, Options &o)
+std::optional<QString> parse(const QStringList &arguments, Options &o, bool &help, bool &version)
 {
-    for (int i = 1; i < args.size(); ++i) {
-        const QString &a = args[i];
-        const auto value = [&](const char *name) -> std::optional<QString> {
-            if (i + 1 >= args.size())
-                return std::nullopt;
-            Q_UNUSED(name)
-            return args[++i];
-        };
-        if (a == QLatin1String("--demo") || a.startsWith(QLatin1String("--demo="))) {
-            o.demo = a == QLatin1String("--demo") ? QStringLiteral("echo") : a.mid(7);
-            if (o.demo != QLatin1String("echo") && o.demo != QLatin1String("plain"))
-                return QStringLiteral("--demo takes echo or plain");
-        } else if (a == QLatin1String("--port") || a == QLatin1String("--config") || a == QLatin1String("--format")
-                   || a == QLatin1String("--comment") || a == QLatin1String("--break-in")
-                   || a == QLatin1String("--pdf")) {
-            const auto v = value(qPrintable(a));
-            if (!v)
-                return a + QStringLiteral(" needs a value");
-            if (a == QLatin1String("--port"))
-                o.port = *v;
-            else if (a == QLatin1String("--config"))
-                o.config = *v;
-            else if (a == QLatin1String("--format"))
-                o.format = *v;
-            else if (a == QLatin1String("--comment"))
-                o.comment = *v;
-            else if (a == QLatin1String("--pdf"))
-                o.pdf = *v;
-            else
-                o.breakIn = *v;
-        } else if (a == QLatin1String("--engine-rebuild")) {
-            o.engineRebuild = true;
-        } else if (a == QLatin1String("--yes")) {
-            o.yes = true;
-        } else if (a.startsWith(QLatin1String("--"))) {
-            return QStringLiteral("unknown option ") + a;
-        } else if (o.command.isEmpty()) {
-            o.command = a;
-        } else if (o.command == QLatin1String("write-user-data") && o.text.isNull()) {
-            o.text = a;
-        } else {
-            return QStringLiteral("unexpected argument ") + a;
-        }
-    }
-    static const QStringList commands{QStringLiteral("read"), QStringLiteral("write-user-data"),
-                                      QStringLiteral("erase-rpm-limit"), QStringLiteral("print"),
-                                      QStringLiteral("print-chart")};
-    if (o.command.isEmpty())
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption versionOption(QStringLiteral("version"));
+    const auto valued = [](const char *name) { return QCommandLineOption(QLatin1String(name), {}, QStringLiteral("v")); };
+    const QCommandLineOption port = valued("port"), config = valued("config"), demo = valued("demo"),
+                             trace = valued("trace"), format = valued("format"), comment = valued("comment"),
+                             breakIn = valued("break-in"), pdf = valued("pdf");
+    const QCommandLineOption engineRebuild(QStringLiteral("engine-rebuild")), yes(QStringLiteral("yes"));
+    parser.addOptions({helpOption, versionOption, port, config, demo, trace, format, comment, breakIn, pdf,
+                       engineRebuild, yes});
+
+    // "--demo" alone means the echoing kind.
+    QStringList args = arguments;
+    std::replace(args.begin(), args.end(), QStringLiteral("--demo"), QStringLiteral("--demo=echo"));
+    if (!parser.parse(args))
+        return parser.errorText();
+    help = parser.isSet(helpOption);
+    version = parser.isSet(versionOption);
+    if (help || version)
+        return std::nullopt;
+
+    o.port = parser.value(port);
+    o.config = parser.value(config);
+    o.demo = parser.value(demo);
+    o.trace = parser.value(trace);
+    if (parser.isSet(format))
+        o.format = parser.value(format);
+    if (parser.isSet(comment))
+        o.comment = parser.value(comment);
+    o.breakIn = parser.value(breakIn);
+    o.pdf = parser.value(pdf);
+    o.engineRebuild = parser.isSet(engineRebuild);
+    o.yes = parser.isSet(yes);
+
+    const QStringList words = parser.positionalArguments();
+    if (words.isEmpty())
         return QStringLiteral("no command given");
-    if (!commands.contains(o.command))
+    o.command = words.first();
+    if (!Commands.contains(o.command))
         return QStringLiteral("unknown command ") + o.command;
+    const bool writing = o.command == QLatin1String("write-user-data");
+    if (writing && words.size() < 2)
+        return QStringLiteral("write-user-data needs the TEXT to write");
+    if (words.size() > (writing ? 2 : 1))
+        return QStringLiteral("unexpected argument ") + words.last();
+    if (writing)
+        o.text = words[1];
+
+    if (parser.isSet(demo) && o.demo != QLatin1String("echo") && o.demo != QLatin1String("plain"))
+        return QStringLiteral("--demo takes echo or plain");
+    static const QRegularExpression numbered(QStringLiteral("^(?:com)?[0-9]+$"), QRegularExpression::CaseInsensitiveOption);
+    if (numbered.match(o.port).hasMatch() && PortNames::parsePortNumber(o.port) == 0)
+        return QStringLiteral("--port %1: the ports are Com1 to Com255").arg(o.port);
+    if (parser.isSet(config))
+        if (const auto why = unreadable(o.config))
+            return QStringLiteral("--config %1: %2").arg(o.config, *why);
     if (o.format != QLatin1String("text") && o.format != QLatin1String("json") && o.format != QLatin1String("csv"))
         return QStringLiteral("--format takes text, json or csv");
-    if (o.command == QLatin1String("write-user-data") && o.text.isNull())
-        return QStringLiteral("write-user-data needs the TEXT to write");
     if (o.text.size() > Link::UserDataSize)
         return QStringLiteral("the user data holds at most %1 characters; TEXT has %2").arg(Link::UserDataSize).arg(o.text.size());
+    const auto refused = std::find_if_not(o.text.begin(), o.text.end(), ModuleOperations::isStorable);
+    if (refused != o.text.end())
+        return QStringLiteral("the user data takes printable ASCII only; TEXT has U+%1")
+            .arg(refused->unicode(), 4, 16, QLatin1Char('0'))
+            .toUpper();
     if (!o.breakIn.isEmpty() && o.breakIn != QLatin1String("on") && o.breakIn != QLatin1String("off"))
         return QStringLiteral("--break-in takes on or off");
-    if (o.command != QLatin1String("write-user-data") && (!o.breakIn.isEmpty() || o.engineRebuild || o.yes))
+    if (!writing && (!o.breakIn.isEmpty() || o.engineRebuild || o.yes))
         return QStringLiteral("--break-in, --engine-rebuild and --yes belong to write-user-data");
-    if (!o.pdf.isEmpty() && !o.command.startsWith(QLatin1String("print")))
+    if (!o.pdf.isEmpty() && !CommandLine::isPrintCommand(o.command))
         return QStringLiteral("--pdf belongs to print and print-chart");
     return std::nullopt;
 }
@@ -170,11 +204,27 @@ public:
     bool interactive = false;
 };
 
+int fail(const QString &line)
+{
+    std::fprintf(stderr, "runlog-cli: %s\n", qPrintable(line));
+    return ExitFailed;
+}
+
 }  // namespace
 
 bool CommandLine::isPrintCommand(const QString &word)
 {
     return word == QLatin1String("print") || word == QLatin1String("print-chart");
+}
+
+void CommandLine::silenceQtMessages()
+{
+    // Qt's own warnings (a missing runtime folder, a painter that could not begin) mean
+    // nothing at a terminal; what went wrong is said in our own words.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+        if (type == QtFatalMsg)
+            std::fprintf(stderr, "runlog-cli: %s\n", qPrintable(message));
+    });
 }
 
 int CommandLine::run(const PrintHook &print)
@@ -183,38 +233,50 @@ int CommandLine::run(const PrintHook &print)
     QCoreApplication::setApplicationName(QStringLiteral("Runlog"));
     QCoreApplication::setApplicationVersion(QStringLiteral(RUNLOG_VERSION));
 
-    const QStringList args = QCoreApplication::arguments();
-    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+    Options o;
+    bool help = false, version = false;
+    if (const auto error = parse(QCoreApplication::arguments(), o, help, version)) {
+        std::fprintf(stderr, "runlog-cli: %s\n\n%s", qPrintable(*error), Usage);
+        return ExitUsage;
+    }
+    if (help) {
         std::fputs(Usage, stdout);
         return ExitOk;
     }
-    if (args.contains(QLatin1String("--version"))) {
+    if (version) {
         std::printf("runlog-cli %s\n", RUNLOG_VERSION);
         return ExitOk;
     }
-    Options o;
-    if (const auto error = parse(args, o))
-        return usageError(*error);
 
-    TerminalPrompt prompt;
-    prompt.interactive = ::isatty(STDIN_FILENO);
+    LinkTrace trace;
+    if (!o.trace.isEmpty())
+        if (const auto why = trace.start(o.trace, QStringLiteral("runlog-cli"))) {
+            std::fprintf(stderr, "runlog-cli: %s: cannot write the trace: %s\n\n%s", qPrintable(o.trace),
+                         qPrintable(*why), Usage);
+            return ExitUsage;
+        }
+
+    TerminalPrompt console;
+    console.interactive = ::isatty(STDIN_FILENO);
     if (o.engineRebuild) {
         if (o.yes)
-            prompt.inputAnswers << QStringLiteral("YES");
-        else if (!prompt.interactive) {
-            std::fprintf(stderr, "runlog-cli: --engine-rebuild needs a terminal to confirm on, or --yes; "
-                                 "nothing was written\n");
-            return ExitFailed;
-        }
+            console.inputAnswers << QStringLiteral("YES");
+        else if (!console.interactive)
+            return fail(QStringLiteral("--engine-rebuild needs a terminal to confirm on, or --yes; nothing was written"));
     }
+    TracingPrompt prompt(console, trace);
 
     // The configuration, as the splash reads it.
     Configuration config;
     {
-        StepRunner runner(prompt);
+        StepRunner runner(console);
         runner.operation([&] {
             Configuration::read(o.config.isEmpty() ? Configuration::defaultPath() : o.config, runner, config);
         });
+        // A malformed file counts as far as it was read, as in the window; the user hears of it.
+        if (const auto &failure = runner.firstFailure())
+            std::fprintf(stderr, "runlog-cli: the configuration file: %s; going on with what was read\n",
+                         qPrintable(failure->description));
     }
     const Features features = Features::fromConfigLines(config.ConfigLines);
 
@@ -229,83 +291,72 @@ int CommandLine::run(const PrintHook &print)
             devicePath = o.port;
     }
     std::unique_ptr<ModuleSimulator> module;
-    std::unique_ptr<SerialPort> port;
+    std::unique_ptr<SerialPort> device;
     if (!o.demo.isEmpty()) {
         const bool echoes = o.demo == QLatin1String("echo");
         module = std::make_unique<ModuleSimulator>(echoes, DemoImage::firmwareId(echoes));
         module->setEeprom(DemoImage::make(echoes));
-        port = std::make_unique<SimulatedPort>(*module);
+        device = std::make_unique<SimulatedPort>(*module);
     } else {
-        port = std::make_unique<DeviceSerialPort>([&settings, devicePath](int n) {
+        device = std::make_unique<DeviceSerialPort>([&settings, devicePath](int n) {
             return devicePath.isEmpty() ? PortNames::deviceFor(n, settings) : devicePath;
         });
     }
+    TracingSerialPort port(*device, trace);
+    EventLoopTiming clock;
+    TracingTiming timing(clock, trace);
 
-    EventLoopTiming timing;
     ModuleStatistics stats;
-    ModuleLink link(*port, timing, prompt, stats);
+    ModuleLink link(port, timing, prompt, stats);
     link.setCommPortNumber(portNumber);
     link.applyPortSettings();
     HeadlessView view;
     ModuleOperations operations(link, stats, view, prompt, features);
     view.onBreakInLimitClicked = [&] { operations.breakInLimitClicked(); };
     view.onEngineRebuildClicked = [&] { operations.engineRebuildClicked(); };
+    const FailureMessage messages(link, operations, console);
 
     operations.readStatistics();
-    bool complete = operations.lastReadComplete();
+    if (!operations.lastReadComplete())
+        return fail(messages.reading(o.command == QLatin1String("read") ? QString()
+                                     : isPrintCommand(o.command)      ? QStringLiteral("nothing was printed")
+                                                                      : QStringLiteral("nothing was written")));
+
     if (o.command == QLatin1String("write-user-data")) {
-        if (!complete) {
-            std::fprintf(stderr, "runlog-cli: the module could not be read completely; nothing was written\n");
-        } else {
-            if (!o.breakIn.isEmpty())
-                view.setBreakInLimitChecked(o.breakIn == QLatin1String("on"));
-            if (o.engineRebuild)
-                view.setEngineRebuildChecked(true);
-            if (o.engineRebuild && !view.engineRebuildChecked()) {
-                std::fprintf(stderr, "runlog-cli: engine rebuild not confirmed; nothing was written\n");
-                return ExitFailed;
-            }
-            view.setUserDataText(o.text);
-            operations.writeUserData();
-            complete = operations.lastReadComplete();
-        }
-    } else if (o.command == QLatin1String("erase-rpm-limit") && complete) {
+        if (!o.breakIn.isEmpty())
+            view.setBreakInLimitChecked(o.breakIn == QLatin1String("on"));
+        if (o.engineRebuild)
+            view.setEngineRebuildChecked(true);
+        if (o.engineRebuild && !view.engineRebuildChecked())
+            return fail(QStringLiteral("engine rebuild not confirmed; nothing was written"));
+        view.setUserDataText(o.text);
+        operations.writeUserData();
+        if (!operations.lastReadComplete())
+            return fail(messages.writing(QStringLiteral("writing the user data")));
+    } else if (o.command == QLatin1String("erase-rpm-limit")) {
         operations.eraseRpmLimitData();
-        complete = operations.lastReadComplete();
+        if (!operations.lastReadComplete())
+            return fail(messages.writing(QStringLiteral("erasing the RPM-limit data")));
     }
 
-    if (CommandLine::isPrintCommand(o.command)) {
-        if (!complete) {
-            std::fprintf(stderr, "runlog-cli: the module could not be read completely; nothing was printed\n");
-            return ExitFailed;
-        }
-        if (!print) {
-            std::fprintf(stderr, "runlog-cli: printing is not available\n");
-            return ExitFailed;
-        }
+    if (isPrintCommand(o.command)) {
+        if (!print)
+            return fail(QStringLiteral("printing is not available"));
         const PrintRequest request{o.command, o.pdf, o.comment, stats, config.MakerLines.value(0),
-                                   features.StatusDisplayEnabled, prompt};
+                                   features.StatusDisplayEnabled, console, link.deviceName()};
         return print(request) ? ExitOk : ExitFailed;
     }
 
     QTextStream out(stdout);
     if (o.format == QLatin1String("json")) {
-        out << RecordFormat::json(stats, link.moduleEchoes());
+        out << RecordFormat::json(stats, link.moduleEchoes(), o.comment);
     } else if (o.format == QLatin1String("csv")) {
-        out << RecordFormat::csvHeader() << RecordFormat::csvRow(stats, link.moduleEchoes());
+        out << RecordFormat::csvHeader(!o.comment.isNull()) << RecordFormat::csvRow(stats, link.moduleEchoes(), o.comment);
     } else {
         ReportContext context{config.MakerLines.value(0), o.comment,
                               StatisticsReport::timestamp(QDateTime::currentDateTime(), QLocale()),
                               features.StatusDisplayEnabled};
         out << renderReportText(StatisticsReport::lines(stats, context));
-    }
-    out.flush();
-
-    if (!complete) {
-        const QStringList incomplete = link.incompleteOperations();
-        std::fprintf(stderr, "runlog-cli: the %s did not complete%s%s\n", qPrintable(o.command),
-                     incomplete.isEmpty() ? "" : ": ", qPrintable(incomplete.join(QStringLiteral(", "))));
-        return ExitFailed;
     }
     return ExitOk;
 }

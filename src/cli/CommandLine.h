@@ -16,6 +16,7 @@ struct PrintRequest {
     QString maker;
     bool statusDisplayEnabled;
     ConsolePrompt &prompt;
+    QString device;
 };
 
 // runlog-cli: parses the arguments of the application already created and runs the
@@ -24,5 +25,7 @@ class CommandLine {
 public:
     using PrintHook = std::function<bool(const PrintRequest &)>;
     static int run(const PrintHook &print = {});
+    // Before the application exists: Qt's own warnings stay off a terminal.
+    static void silenceQtMessages();
     static bool isPrintCommand(const QString &word);
 };

@@ -1,10 +1,8 @@
 #include "ConsolePrompt.h"
 
-#include <cstdio>
-
 Box::Answer ConsolePrompt::message(const QString &text, const QString &title, int style)
 {
-    std::fprintf(stderr, "runlog-cli: %s: %s\n", qPrintable(Box::effectiveTitle(title)), qPrintable(text));
+    shown.append({text, Box::effectiveTitle(title)});
     switch (Box::buttonsOf(style)) {
     case Box::AbortRetryIgnore: ++failures; return Box::Abort;
     case Box::RetryCancel: return Box::Cancel;

@@ -36,9 +36,9 @@ QString csvField(const QString &s)
 QString boolean(bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); }
 }  // namespace
 
-QString json(const ModuleStatistics &s, bool moduleEchoes)
+QString json(const ModuleStatistics &s, bool moduleEchoes, const QString &comment)
 {
-    const QList<std::pair<const char *, QString>> fields = {
+    QList<std::pair<const char *, QString>> fields = {
         {"FirmwareID", str(s.FirmwareID)},
         {"UserData", str(s.UserData)},
         {"RPMBandHours", array(s.RPMBandHours)},
@@ -54,13 +54,15 @@ QString json(const ModuleStatistics &s, bool moduleEchoes)
         {"DataFlags", QString::number(s.DataFlags)},
         {"ModuleEchoes", boolean(moduleEchoes)},
     };
+    if (!comment.isNull())
+        fields.append({"Comment", str(comment)});
     QStringList members;
     for (const auto &[key, value] : fields)
         members << QStringLiteral("  \"%1\": %2").arg(QLatin1String(key), value);
     return QStringLiteral("{\n") + members.join(QStringLiteral(",\n")) + QStringLiteral("\n}\n");
 }
 
-QString csvHeader()
+QString csvHeader(bool withComment)
 {
     QStringList columns{QStringLiteral("FirmwareID"), QStringLiteral("UserData")};
     for (int k = 0; k < 13; ++k)
@@ -71,10 +73,12 @@ QString csvHeader()
             << QStringLiteral("MaxRPM") << QStringLiteral("EngStarts") << QStringLiteral("ModuleStatus")
             << QStringLiteral("BreakInLimit") << QStringLiteral("EngineRebuild") << QStringLiteral("DataFlags")
             << QStringLiteral("ModuleEchoes");
+    if (withComment)
+        columns << QStringLiteral("Comment");
     return columns.join(QLatin1Char(',')) + QLatin1Char('\n');
 }
 
-QString csvRow(const ModuleStatistics &s, bool moduleEchoes)
+QString csvRow(const ModuleStatistics &s, bool moduleEchoes, const QString &comment)
 {
     QStringList row{csvField(s.FirmwareID), csvField(s.UserData)};
     for (float v : s.RPMBandHours)
@@ -84,6 +88,8 @@ QString csvRow(const ModuleStatistics &s, bool moduleEchoes)
     row << number(s.TotalHrs) << number(s.WOTTotalHrs) << number(s.LimitSecs) << number(s.MaxRPM)
         << QString::number(s.EngStarts) << QString::number(s.ModuleStatus) << boolean(s.BreakInLimit)
         << boolean(s.EngineRebuild) << QString::number(s.DataFlags) << boolean(moduleEchoes);
+    if (!comment.isNull())
+        row << csvField(comment);
     return row.join(QLatin1Char(',')) + QLatin1Char('\n');
 }
 

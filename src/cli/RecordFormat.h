@@ -7,7 +7,8 @@ struct ModuleStatistics;
 // The record as a JSON object or as CSV (a header row and one row, for appending to a log).
 // Floats are written as the shortest text that reads back as the same 32-bit float.
 namespace RecordFormat {
-QString json(const ModuleStatistics &stats, bool moduleEchoes);
-QString csvHeader();
-QString csvRow(const ModuleStatistics &stats, bool moduleEchoes);
+// A comment given (not null) is one more member, or one more column at the end.
+QString json(const ModuleStatistics &stats, bool moduleEchoes, const QString &comment = {});
+QString csvHeader(bool withComment = false);
+QString csvRow(const ModuleStatistics &stats, bool moduleEchoes, const QString &comment = {});
 }  // namespace RecordFormat

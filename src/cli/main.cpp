@@ -24,6 +24,7 @@ QString printModulePath(const char *argv0)
 
 int main(int argc, char *argv[])
 {
+    CommandLine::silenceQtMessages();
     bool printing = false;
     for (int i = 1; i < argc; ++i)
         printing = printing || CommandLine::isPrintCommand(QString::fromLocal8Bit(argv[i]));

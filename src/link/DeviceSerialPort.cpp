@@ -1,6 +1,7 @@
 #include "DeviceSerialPort.h"
 
 #include "LinkConstants.h"
+#include "PortLock.h"
 
 #include <QFileInfo>
 
@@ -31,17 +32,44 @@ void DeviceSerialPort::applySettings()
 
 StepResult DeviceSerialPort::open()
 {
-    if (m_port.isOpen())
+    if (m_open)
         return succeeded();
-    const QString device = m_resolver(m_number);
+    if (m_port.isOpen()) {
+        // Held since the last close: what arrived meanwhile came to a closed port.
+        m_port.clear(QSerialPort::Input);
+        m_port.readAll();
+        m_received.clear();
+        m_open = true;
+        return succeeded();
+    }
+    const QString name = m_resolver(m_number);
+    // Keyed by the device itself, so that a link and its target are one port.
+    const QString canonical = QFileInfo(name).canonicalFilePath();
+    const QString device = canonical.isEmpty() ? name : canonical;
     m_port.setPortName(device);
     m_received.clear();
     if (!m_port.open(QIODevice::ReadWrite)) {
+        const QSerialPort::SerialPortError error = m_port.error();
         QString description = m_port.errorString();
-        if (m_port.error() == QSerialPort::PermissionError)
-            description += permissionHint(device);
         m_port.clearError();
+        if (const pid_t pid = PortLock::holder(device))
+            return failed(Failure::Kind::Busy, QStringLiteral("%1 is in use by process %2.").arg(name, PortLock::describe(pid)));
+        if (error == QSerialPort::DeviceNotFoundError)
+            return failed(Failure::Kind::NoDevice, description);
+        if (error == QSerialPort::PermissionError) {
+            // Qt reports a device another program has opened as a permission error.
+            if (QFileInfo(device).isReadable() && QFileInfo(device).isWritable())
+                return failed(Failure::Kind::Busy, QStringLiteral("%1 is in use by another program.").arg(name));
+            return failed(Failure::Kind::NoPermission, QStringLiteral("%1\n\nRunlog may not use %2. %3")
+                                                           .arg(description, name, permissionAdvice(name)));
+        }
         return failed(description);
+    }
+    if (!PortLock::lock(int(m_port.handle()))) {
+        const pid_t pid = PortLock::holder(device);
+        m_port.close();
+        return failed(Failure::Kind::Busy, pid ? QStringLiteral("%1 is in use by process %2.").arg(name, PortLock::describe(pid))
+                                               : QStringLiteral("%1 is in use by another program.").arg(name));
     }
     // Modem lines cannot be driven on a pseudo-terminal; the module does not need them there.
     m_port.setDataTerminalReady(true);
@@ -49,35 +77,54 @@ StepResult DeviceSerialPort::open()
     m_port.clearError();
     m_counters.reset();
     m_counters.newEvents(m_port.handle());
+    m_open = true;
     return succeeded();
 }
 
-QString DeviceSerialPort::permissionHint(const QString &device)
+QString DeviceSerialPort::permissionAdvice(const QString &device)
 {
     const QFileInfo info(device);
     const QString group = info.exists() ? info.group() : QString();
-    return QStringLiteral("\n\nRunlog may not use %1. Add your user to the device's group (%2) "
-                          "and log in again.")
-        .arg(device, group.isEmpty() ? QStringLiteral("dialout") : group);
+    if (group == QLatin1String("root"))
+        return QStringLiteral("Only root may open it: an administrator must give access to it (see the udev rule "
+                              "in Runlog's README).");
+    return QStringLiteral("Add your user to the group %1 (sudo adduser $USER %1) and log in again.")
+        .arg(group.isEmpty() ? QStringLiteral("dialout") : group);
 }
 
 void DeviceSerialPort::close()
 {
+    m_open = false;
+    m_received.clear();
+    if (!m_held)
+        closeDevice();
+}
+
+void DeviceSerialPort::closeDevice()
+{
+    m_open = false;
+    m_received.clear();
     if (m_port.isOpen())
         m_port.close();
-    m_received.clear();
+}
+
+void DeviceSerialPort::setHeld(bool held)
+{
+    m_held = held;
+    if (!held && !m_open)
+        closeDevice();
 }
 
 void DeviceSerialPort::onError(QSerialPort::SerialPortError error)
 {
     // A vanished device keeps reporting these while the port claims to be open.
     if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
-        close();
+        closeDevice();
 }
 
 void DeviceSerialPort::pump()
 {
-    if (!m_port.isOpen())
+    if (!m_open || !m_port.isOpen())
         return;
     m_received += m_port.readAll();
     bool overflow = false;
@@ -99,7 +146,7 @@ int DeviceSerialPort::bytesWaiting()
 
 StepResult DeviceSerialPort::flush()
 {
-    if (!m_port.isOpen())
+    if (!m_open)
         return failed(Link::PortClosedText);
     m_port.clear(QSerialPort::Input);
     m_port.readAll();
@@ -109,7 +156,7 @@ StepResult DeviceSerialPort::flush()
 
 StepResult DeviceSerialPort::write(const QByteArray &bytes)
 {
-    if (!m_port.isOpen())
+    if (!m_open)
         return failed(Link::PortClosedText);
     if (m_port.write(bytes) != bytes.size())
         return failed(m_port.errorString());
@@ -119,7 +166,7 @@ StepResult DeviceSerialPort::write(const QByteArray &bytes)
 
 StepResult DeviceSerialPort::take(quint8 &byte)
 {
-    if (!m_port.isOpen())
+    if (!m_open)
         return failed(Link::PortClosedText);
     pump();
     if (m_received.isEmpty())
@@ -131,7 +178,7 @@ StepResult DeviceSerialPort::take(quint8 &byte)
 
 bool DeviceSerialPort::waitForData(int msecs)
 {
-    if (!m_port.isOpen())
+    if (!m_open)
         return false;
     const bool arrived = m_port.waitForReadyRead(msecs);
     pump();

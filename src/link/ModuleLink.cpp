@@ -8,9 +8,10 @@ using Link::Ack;
 using Wait = LinkTiming::Wait;
 
 namespace {
-Failure commFailure(const char *description)
+Failure commFailure(const char *description, Failure::Kind kind = Failure::Kind::Other)
 {
-    return Failure{QString::fromLatin1(description), Link::CommErrorNumber, QString::fromLatin1(Link::CommErrorSource)};
+    return Failure{QString::fromLatin1(description), Link::CommErrorNumber, QString::fromLatin1(Link::CommErrorSource),
+                   kind};
 }
 bool isIdCharacter(quint8 b) { return b >= Link::FirstPrintable && b <= Link::LastIdCharacter; }
 }  // namespace
@@ -45,10 +46,21 @@ bool ModuleLink::isPortOpen() const
     return m_port.isOpen();
 }
 
+void ModuleLink::holdPort(bool held)
+{
+    m_port.setHeld(held);
+}
+
+QString ModuleLink::deviceName() const
+{
+    return m_port.deviceName();
+}
+
 void ModuleLink::startRecord()
 {
     m_incomplete.clear();
     m_failures = 0;
+    m_firstFailure.reset();
 }
 
 void ModuleLink::run(const char *name, const std::function<void(StepRunner &)> &body)
@@ -56,6 +68,8 @@ void ModuleLink::run(const char *name, const std::function<void(StepRunner &)> &
     StepRunner runner(m_prompt, [this] { closePort(); });
     runner.operation([&] { body(runner); });
     m_failures += runner.failuresReported();
+    if (!m_firstFailure)
+        m_firstFailure = runner.firstFailure();
     if (!m_linkOK)
         m_incomplete << QString::fromLatin1(name);
 }
@@ -86,7 +100,7 @@ void ModuleLink::send(StepRunner &s, const QByteArray &bytes)
 void ModuleLink::timedOut(StepRunner &s)
 {
     closePort();
-    s.raise(commFailure(Link::TimeoutText));
+    s.raise(commFailure(Link::TimeoutText, Failure::Kind::Timeout));
 }
 
 void ModuleLink::waitFor(StepRunner &s, int count, Wait kind)
@@ -318,6 +332,9 @@ void ModuleLink::onComm(int commEvent)
     if (m_commErrorCount > 2)
         closePort();
     ++m_failures;
+    if (!m_firstFailure)
+        m_firstFailure = Failure{description, Link::CommErrorNumber, QString::fromLatin1(Link::CommErrorSource),
+                                 Failure::Kind::LineError};
     if (m_prompt.message(description, CommErrorTitle, CommErrorStyle) == Box::Retry) {
         if (m_port.isOpen())
             m_port.flush();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Failure.h"
 #include "LinkConstants.h"
 #include "LinkTiming.h"
 #include "ModuleTexts.h"
@@ -33,6 +34,9 @@ public:
     void applyPortSettings();
     void closePort();
     bool isPortOpen() const;
+    // One user operation owns the port from its first exchange to its last (see SerialPort).
+    void holdPort(bool held);
+    QString deviceName() const;
     int commErrorCount() const { return m_commErrorCount; }
 
     // The operations.
@@ -61,6 +65,8 @@ public:
     void startRecord();
     const QStringList &incompleteOperations() const { return m_incomplete; }
     int failuresReported() const { return m_failures; }
+    // The first failure reported since then, if any.
+    const std::optional<Failure> &firstFailure() const { return m_firstFailure; }
 
     // The port's error events (MSComm1_OnComm): Retry empties the receive buffer, Cancel
     // closes the port; from the third event since the settings were applied the port is
@@ -102,4 +108,5 @@ private:
 
     QStringList m_incomplete;
     int m_failures = 0;
+    std::optional<Failure> m_firstFailure;
 };

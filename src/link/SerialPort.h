@@ -14,6 +14,8 @@ public:
 
     virtual void setPortNumber(int number) = 0;
     virtual int portNumber() const = 0;
+    // The device the port number leads to, as the user should see it named.
+    virtual QString deviceName() const = 0;
     // Applies the module's fixed line settings; they take effect at the next open.
     virtual void applySettings() = 0;
 
@@ -21,8 +23,15 @@ public:
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 
+    // While held, a close keeps the device open and locked for the next open: one user
+    // operation owns the port from its first exchange to its last, and no other program
+    // can take it in a gap. Releasing the hold closes what a close left open.
+    virtual void setHeld(bool held) { Q_UNUSED(held) }
+
     // Bytes received and not yet taken.
     virtual int bytesWaiting() = 0;
+    // Those bytes themselves, without taking them (for a trace of what a flush discards).
+    virtual QByteArray pending() const = 0;
     // Discards every received byte not yet taken.
     virtual StepResult flush() = 0;
     virtual StepResult write(const QByteArray &bytes) = 0;

@@ -14,6 +14,8 @@ StepRunner::StepRunner(Prompt &prompt, std::function<void()> exitSteps)
 int StepRunner::reportError(const Failure &failure)
 {
     ++m_failures;
+    if (!m_first)
+        m_first = failure;
     return m_prompt.message(failure.description, ErrorTitle, ErrorStyle);
 }
 

@@ -26,6 +26,7 @@ public:
     void operation(const std::function<void()> &body);
 
     int failuresReported() const { return m_failures; }
+    const std::optional<Failure> &firstFailure() const { return m_first; }
 
 private:
     int reportError(const Failure &failure);
@@ -34,4 +35,5 @@ private:
     Prompt &m_prompt;
     std::function<void()> m_exitSteps;
     int m_failures = 0;
+    std::optional<Failure> m_first;
 };

@@ -17,6 +17,7 @@ public:
 
     void setPortNumber(int number) override { m_number = number; }
     int portNumber() const override { return m_number; }
+    QString deviceName() const override { return QStringLiteral("simulated module on Com%1").arg(m_number); }
     void applySettings() override { ++m_settingsApplied; }
 
     StepResult open() override;
@@ -24,6 +25,7 @@ public:
     bool isOpen() const override { return m_open; }
 
     int bytesWaiting() override { return int(m_received.size()); }
+    QByteArray pending() const override { return m_received; }
     StepResult flush() override;
     StepResult write(const QByteArray &bytes) override;
     StepResult take(quint8 &byte) override;

@@ -8,9 +8,11 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSocketNotifier>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -33,7 +35,7 @@ bool applyFault(ModuleSimulator::Faults &faults, const QString &spec)
     const QString name = spec.section(QLatin1Char('='), 0, 0);
     bool numberOk = true;
     const int n = spec.contains(QLatin1Char('=')) ? spec.section(QLatin1Char('='), 1).toInt(&numberOk) : 0;
-    if (!numberOk)
+    if (!numberOk || n < 0)
         return false;
     if (name == QLatin1String("silent"))
         faults.silent = true;
@@ -49,9 +51,29 @@ bool applyFault(ModuleSimulator::Faults &faults, const QString &spec)
         faults.endlessId = true;
     else if (name == QLatin1String("hangup-after"))
         faults.hangUpAfter = n;
+    else if (name == QLatin1String("nak-address-at"))
+        faults.nakAddressAt = n;
+    else if (name == QLatin1String("lose-command"))
+        faults.loseCommand = n;
     else
         return false;
     return true;
+}
+
+// Whether PATH may be made a link to the pseudo-terminal: nothing is there, or only a
+// link to another pseudo-terminal (one a simulator left behind).
+bool mayLink(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    return info.isSymLink() && info.symLinkTarget().startsWith(QLatin1String("/dev/pts/"));
+}
+
+int usageError(const QCommandLineParser &parser, const QString &message)
+{
+    std::fprintf(stderr, "runlog-modsim: %s\n\n%s", qPrintable(message), qPrintable(parser.helpText()));
+    return 2;
 }
 
 }  // namespace
@@ -65,7 +87,8 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Serves a simulated ignition module on a pseudo-terminal and prints the device path.\n"
-        "Faults: silent, silent-after=N, nak-address, id-terminator-first, id-noise, id-endless, hangup-after=N."));
+        "Faults: silent, silent-after=N, nak-address, nak-address-at=A, lose-command=N, id-terminator-first, "
+        "id-noise, id-endless, hangup-after=N (commands counted from 0)."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption plain(QStringLiteral("plain"), QStringLiteral("A module that does not echo."));
@@ -82,7 +105,26 @@ int main(int argc, char *argv[])
     const QCommandLineOption fault(QStringLiteral("fault"), QStringLiteral("Inject a fault (repeatable)."),
                                    QStringLiteral("FAULT"));
     parser.addOptions({plain, id, image, demo, save, link, log, fault});
-    parser.process(app);
+    if (!parser.parse(app.arguments()))
+        return usageError(parser, parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("runlog-modsim %s\n", RUNLOG_VERSION);
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(parser, QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
+    ModuleSimulator::Faults faults;
+    for (const QString &f : parser.values(fault))
+        if (!applyFault(faults, f))
+            return usageError(parser, QStringLiteral("unknown fault ") + f);
+    const QString linkPath = parser.value(link);
+    if (!linkPath.isEmpty() && !mayLink(linkPath))
+        return usageError(parser, QStringLiteral("--link %1: something other than a link to a pseudo-terminal is "
+                                                 "there; it is left alone").arg(linkPath));
 
     const bool echoes = !parser.isSet(plain);
     ModuleSimulator module(echoes, DemoImage::firmwareId(echoes));
@@ -92,18 +134,31 @@ int main(int argc, char *argv[])
         module.setEeprom(DemoImage::make(echoes));
     if (parser.isSet(image)) {
         QFile file(parser.value(image));
-        if (!file.open(QIODevice::ReadOnly) || !module.loadImage(file.readAll())) {
+        if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly) || !module.loadImage(file.readAll())) {
             std::fprintf(stderr, "runlog-modsim: %s is not a readable 256-byte image\n",
                          qPrintable(parser.value(image)));
             return 2;
         }
     }
-    for (const QString &f : parser.values(fault)) {
-        if (!applyFault(module.faults(), f)) {
-            std::fprintf(stderr, "runlog-modsim: unknown fault %s\n", qPrintable(f));
-            return 2;
-        }
-    }
+    module.faults() = faults;
+
+    // The module's writes are what a test looks for: a file that cannot take them stops the
+    // simulator rather than losing them.
+    const QString savePath = parser.value(save);
+    std::atomic<bool> saveFailed = false;
+    const auto saveImage = [&] {
+        if (savePath.isEmpty())
+            return true;
+        QSaveFile out(savePath);
+        if (out.open(QIODevice::WriteOnly) && out.write(module.imageBytes()) == ModuleSimulator::EepromSize
+            && out.commit())
+            return true;
+        std::fprintf(stderr, "runlog-modsim: cannot write %s: %s\n", qPrintable(savePath), qPrintable(out.errorString()));
+        saveFailed = true;
+        return false;
+    };
+    if (!saveImage())
+        return 1;
 
     Pty pty;
     QString error;
@@ -111,7 +166,6 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "runlog-modsim: cannot create a pseudo-terminal: %s\n", qPrintable(error));
         return 1;
     }
-    const QString linkPath = parser.value(link);
     if (!linkPath.isEmpty()) {
         QFile::remove(linkPath);
         if (!QFile::link(pty.devicePath(), linkPath)) {
@@ -121,16 +175,6 @@ int main(int argc, char *argv[])
     }
     std::printf("%s\n", qPrintable(pty.devicePath()));
     std::fflush(stdout);
-
-    const QString savePath = parser.value(save);
-    const auto saveImage = [&] {
-        if (savePath.isEmpty())
-            return;
-        QSaveFile out(savePath);
-        if (!out.open(QIODevice::WriteOnly) || out.write(module.imageBytes()) != ModuleSimulator::EepromSize
-            || !out.commit())
-            std::fprintf(stderr, "runlog-modsim: cannot write %s\n", qPrintable(savePath));
-    };
 
     QElapsedTimer clock;
     clock.start();
@@ -166,8 +210,10 @@ int main(int argc, char *argv[])
                     return;
                 }
                 pty.write(reply);
-                if (module.writes().size() != writesBefore)
-                    saveImage();
+                if (module.writes().size() != writesBefore && !saveImage()) {
+                    QMetaObject::invokeMethod(&app, [&app] { app.exit(1); }, Qt::QueuedConnection);
+                    return;
+                }
             }
         }
     });
@@ -184,8 +230,10 @@ int main(int argc, char *argv[])
     const char stop = 1;
     [[maybe_unused]] auto n = ::write(stopPipe[1], &stop, 1);
     server.join();
-    saveImage();
-    if (!linkPath.isEmpty())
+    if (!saveFailed && !saveImage())
+        return 1;
+    // Only our own link goes: whatever else has taken its place since stays.
+    if (!linkPath.isEmpty() && QFileInfo(linkPath).symLinkTarget() == pty.devicePath())
         QFile::remove(linkPath);
-    return rc;
+    return saveFailed ? 1 : rc;
 }

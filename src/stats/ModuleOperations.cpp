@@ -14,19 +14,30 @@ using Field = StatisticsView::Field;
 using Grid = StatisticsView::Grid;
 namespace Decode = StatisticsDecoder;
 
-// Marks the port as owned for the length of one user operation.
+// Owns the port for the length of one user operation: no other operation of this program
+// starts meanwhile, and no other program takes the device between its exchanges.
 class ModuleOperations::Owner {
 public:
-    explicit Owner(bool &busy) : m_busy(busy), m_acquired(!busy) { m_busy = true; }
+    Owner(bool &busy, ModuleLink &link) : m_busy(busy), m_link(link), m_acquired(!busy)
+    {
+        m_busy = true;
+        if (m_acquired)
+            m_link.holdPort(true);
+    }
     ~Owner()
     {
-        if (m_acquired)
-            m_busy = false;
+        if (!m_acquired)
+            return;
+        m_link.holdPort(false);
+        m_busy = false;
     }
+    Owner(const Owner &) = delete;
+    Owner &operator=(const Owner &) = delete;
     bool acquired() const { return m_acquired; }
 
 private:
     bool &m_busy;
+    ModuleLink &m_link;
     bool m_acquired;
 };
 
@@ -110,7 +121,7 @@ void ModuleOperations::clearData()
 
 bool ModuleOperations::readStatistics()
 {
-    Owner owner(m_busy);
+    Owner owner(m_busy, m_link);
     if (!owner.acquired())
         return false;
     doReadStatistics();
@@ -181,7 +192,7 @@ void ModuleOperations::doReadStatistics()
 
 bool ModuleOperations::writeUserData()
 {
-    Owner owner(m_busy);
+    Owner owner(m_busy, m_link);
     if (!owner.acquired())
         return false;
     m_lastReadComplete = false;
@@ -260,7 +271,7 @@ bool ModuleOperations::writeUserData()
 
 bool ModuleOperations::eraseRpmLimitData()
 {
-    Owner owner(m_busy);
+    Owner owner(m_busy, m_link);
     if (!owner.acquired())
         return false;
     m_lastReadComplete = false;

@@ -31,6 +31,8 @@ public:
     bool busy() const { return m_busy; }
     // The last Read Statistics reached its end with an ID and every link operation whole.
     bool lastReadComplete() const { return m_lastReadComplete; }
+    // What the last writing operation got into the module.
+    const WriteProgress &writeProgress() const { return m_progress; }
 
     static QString firmwareIdCaption(const QString &id);  // every "&" doubled for a label
 

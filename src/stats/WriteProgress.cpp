@@ -29,7 +29,7 @@ void WriteProgress::written(int bytes)
     }
 }
 
-QString WriteProgress::summary() const
+QStringList WriteProgress::outcome() const
 {
     QStringList done, partly, missing;
     for (const Part &p : m_parts) {
@@ -40,12 +40,17 @@ QString WriteProgress::summary() const
         else
             missing << p.name;
     }
-    QString text = QStringLiteral("The module did not complete a step of the write, so nothing more was sent "
-                                  "to it.\n\n");
-    text += QStringLiteral("Written: %1.\n").arg(done.isEmpty() ? QStringLiteral("nothing") : done.join(QStringLiteral(", ")));
+    const QString comma = QStringLiteral(", ");
+    QStringList lines{QStringLiteral("Written: %1.").arg(done.isEmpty() ? QStringLiteral("nothing") : done.join(comma))};
     if (!partly.isEmpty())
-        text += QStringLiteral("Partly written: %1.\n").arg(partly.join(QStringLiteral(", ")));
+        lines << QStringLiteral("Partly written: %1.").arg(partly.join(comma));
     if (!missing.isEmpty())
-        text += QStringLiteral("Not written: %1.\n").arg(missing.join(QStringLiteral(", ")));
-    return text + QStringLiteral("\nCheck the cable and the port, then write again.");
+        lines << QStringLiteral("Not written: %1.").arg(missing.join(comma));
+    return lines;
+}
+
+QString WriteProgress::summary() const
+{
+    return QStringLiteral("The module did not complete a step of the write, so nothing more was sent to it.\n\n")
+           + outcome().join(QLatin1Char('\n')) + QStringLiteral("\n\nCheck the cable and the port, then write again.");
 }

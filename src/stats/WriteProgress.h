@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // What a writing operation has got into the module. Its parts are written in order, and
 // the first link step that does not succeed stops every byte after it: a byte sent after
@@ -18,6 +19,9 @@ public:
     // are all in is done, and the next one begins.
     void written(int bytes);
 
+    // "Written: ...", "Partly written: ...", "Not written: ...", the lines that apply.
+    QStringList outcome() const;
+    // The window's box: what happened, the outcome, what to do.
     QString summary() const;
 
 private:
