@@ -3,6 +3,9 @@
 #include "HelpWindow.h"
 #include "Twips.h"
 #include "link/ModuleLink.h"
+#include "link/TracingPrompt.h"
+#include "link/TracingSerialPort.h"
+#include "link/TracingTiming.h"
 #include "link/Prompt.h"
 #include "link/StepRunner.h"
 #include "stats/ModuleOperations.h"
@@ -13,6 +16,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -20,6 +24,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTableWidget>
 
 #include <cmath>
@@ -93,7 +98,10 @@ QLabel *valueLabel(QWidget *parent, const char *name, int left, int top, int wid
 
 MainWindow::MainWindow(const Configuration &config, ModuleStatistics &stats, SerialPort &port, LinkTiming &timing,
                        Prompt &prompt, QWidget *parent)
-    : QMainWindow(parent), m_config(config), m_stats(stats), m_prompt(prompt)
+    : QMainWindow(parent), m_config(config), m_stats(stats),
+      m_tracedPort(std::make_unique<TracingSerialPort>(port, m_trace)),
+      m_tracedTiming(std::make_unique<TracingTiming>(timing, m_trace)),
+      m_tracedPrompt(std::make_unique<TracingPrompt>(prompt, m_trace)), m_prompt(*m_tracedPrompt)
 {
     setObjectName(QStringLiteral("frmRunlog_Main"));
     setWindowTitle(QString::fromLatin1(DesignCaption));
@@ -105,8 +113,8 @@ MainWindow::MainWindow(const Configuration &config, ModuleStatistics &stats, Ser
     font.setBold(true);
     setFont(font);
 
-    m_link = std::make_unique<ModuleLink>(port, timing, prompt, m_stats);
-    m_operations = std::make_unique<ModuleOperations>(*m_link, m_stats, *this, prompt, m_features);
+    m_link = std::make_unique<ModuleLink>(*m_tracedPort, *m_tracedTiming, m_prompt, m_stats);
+    m_operations = std::make_unique<ModuleOperations>(*m_link, m_stats, *this, m_prompt, m_features);
 
     buildMenus();
     buildControls();
@@ -140,6 +148,14 @@ void MainWindow::buildMenus()
     QAction *erase = options->addAction(QStringLiteral("&Erase RPM Limit Data in EEPROM"));
     erase->setObjectName(QStringLiteral("mnuEraseRPMLimitData"));
     connect(erase, &QAction::triggered, this, &MainWindow::mnuEraseRPMLimitData_Click);
+
+    // Our own commands, beside the menus of the original design.
+    QMenu *tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tools->setObjectName(QStringLiteral("mnuTools"));
+    m_mnuTrace = tools->addAction(QStringLiteral("Byte &Trace to File..."));
+    m_mnuTrace->setObjectName(QStringLiteral("mnuTrace"));
+    m_mnuTrace->setCheckable(true);
+    connect(m_mnuTrace, &QAction::triggered, this, &MainWindow::mnuTrace_Click);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -318,6 +334,10 @@ void MainWindow::load()
             m_cboPort->setCurrentIndex(number - 1);
             return succeeded();
         });
+
+        // A byte trace left on goes on, appending.
+        if (const QString trace = QSettings().value(QLatin1String(TraceSetting)).toString(); !trace.isEmpty())
+            startTrace(trace);
 
         // 5. The line settings.
         m_link->applyPortSettings();
@@ -534,6 +554,41 @@ QString MainWindow::aboutText() const
     for (qsizetype i = 1; i < m_config.MakerLines.size(); ++i)
         text += m_config.MakerLines[i] + QLatin1Char('\n');
     return text;
+}
+
+void MainWindow::startTrace(const QString &path)
+{
+    if (const auto why = m_trace.start(path, QStringLiteral("runlog"))) {
+        m_prompt.message(QStringLiteral("The byte trace cannot be written to %1: %2").arg(path, *why), QString(),
+                         Box::OkOnly | Box::Exclamation);
+        QSettings().remove(QLatin1String(TraceSetting));
+    } else {
+        QSettings().setValue(QLatin1String(TraceSetting), path);
+    }
+    m_mnuTrace->setChecked(m_trace.isOn());
+}
+
+void MainWindow::mnuTrace_Click(bool on)
+{
+    if (!on) {
+        m_trace.stop();
+        QSettings().remove(QLatin1String(TraceSetting));
+        return;
+    }
+    const QString last = QSettings().value(QLatin1String(TraceSetting)).toString();
+    const QString offered = last.isEmpty()
+                                ? QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                                      .filePath(QStringLiteral("runlog-trace.txt"))
+                                : last;
+    const QString path = chooseTraceFile ? chooseTraceFile(offered)
+                                         : QFileDialog::getSaveFileName(this, QStringLiteral("Byte Trace"), offered,
+                                                                        QStringLiteral("Text files (*.txt)"), nullptr,
+                                                                        QFileDialog::DontConfirmOverwrite);
+    if (path.isEmpty()) {
+        m_mnuTrace->setChecked(false);
+        return;
+    }
+    startTrace(path);
 }
 
 void MainWindow::mnuAbout_Click()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Configuration.h"
+#include "link/LinkTrace.h"
 #include "stats/StatisticsView.h"
 
 #include <QMainWindow>
@@ -21,6 +22,10 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 class SerialPort;
+class TracingPrompt;
+class TracingSerialPort;
+class TracingTiming;
+class QAction;
 struct ModuleStatistics;
 
 // frmRunlog_Main: the port choice, one module's statistics in value fields and three band
@@ -61,6 +66,11 @@ public:
     std::function<void()> onPrintStatistics;
     std::function<void()> onPrintSetup;
     std::function<void()> onHistogram;
+    // Asks where the byte trace goes, offering the last place; empty for Cancel.
+    std::function<QString(const QString &)> chooseTraceFile;
+
+    static constexpr char TraceSetting[] = "Trace/File";
+    const LinkTrace &trace() const { return m_trace; }
 
 Q_SIGNALS:
     void programEnding();
@@ -85,6 +95,8 @@ private:
     void mnuEraseRPMLimitData_Click();
     void mnuContents_Click();
     void mnuAbout_Click();
+    void mnuTrace_Click(bool on);
+    void startTrace(const QString &path);
 
     QTableWidget *makeGrid(QWidget *parent, const char *name, int top);
     QLabel *valueField(Field field) const;
@@ -92,6 +104,11 @@ private:
 
     const Configuration &m_config;
     ModuleStatistics &m_stats;
+    // Every port event of the module operations can go to a byte trace.
+    LinkTrace m_trace;
+    std::unique_ptr<TracingSerialPort> m_tracedPort;
+    std::unique_ptr<TracingTiming> m_tracedTiming;
+    std::unique_ptr<TracingPrompt> m_tracedPrompt;
     Prompt &m_prompt;
     Features m_features;
     std::unique_ptr<ModuleLink> m_link;
@@ -112,4 +129,5 @@ private:
     QCheckBox *m_chkBreakInLimit = nullptr;
     QCheckBox *m_chkEngineRebuild = nullptr;
     QComboBox *m_cboPort = nullptr;
+    QAction *m_mnuTrace = nullptr;
 };

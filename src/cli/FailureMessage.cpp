@@ -19,10 +19,10 @@ QString FailureMessage::presentPorts()
     return QStringLiteral("serial ports present: ") + present.join(QStringLiteral(", "));
 }
 
-QString FailureMessage::cause() const
+QString FailureMessage::cause(const std::optional<Failure> &failure) const
 {
     using Kind = Failure::Kind;
-    if (const auto &failure = m_link.firstFailure()) {
+    if (failure) {
         const QString device = m_link.deviceName();
         switch (failure->kind) {
         case Kind::Timeout:
@@ -52,7 +52,8 @@ QString FailureMessage::cause() const
 
 QString FailureMessage::reading(const QString &consequence) const
 {
-    QString line = QStringLiteral("%1: reading the statistics failed: %2").arg(m_link.deviceName(), cause());
+    QString line =
+        QStringLiteral("%1: reading the statistics failed: %2").arg(m_link.deviceName(), cause(m_link.firstFailure()));
     return consequence.isEmpty() ? line + QLatin1Char('.') : line + QStringLiteral("; ") + consequence + QLatin1Char('.');
 }
 
@@ -61,7 +62,8 @@ QString FailureMessage::writing(const QString &action) const
     const WriteProgress &progress = m_operations.writeProgress();
     if (progress.stopped())
         return QStringLiteral("%1: %2 stopped: %3. %4 Write again once the cause is mended.")
-            .arg(m_link.deviceName(), action, cause(), progress.outcome().join(QLatin1Char(' ')));
+            .arg(m_link.deviceName(), action, cause(m_operations.writeFailure()),
+                 progress.outcome().join(QLatin1Char(' ')));
     return QStringLiteral("%1: %2 went through, but reading the module back failed: %3.")
-        .arg(m_link.deviceName(), action, cause());
+        .arg(m_link.deviceName(), action, cause(m_link.firstFailure()));
 }

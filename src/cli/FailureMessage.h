@@ -1,6 +1,10 @@
 #pragma once
 
+#include "link/Failure.h"
+
 #include <QString>
+
+#include <optional>
 
 class ConsolePrompt;
 class ModuleLink;
@@ -20,8 +24,9 @@ public:
     QString reading(const QString &consequence) const;
     // A writing operation that stopped, or whose read-back did not complete.
     QString writing(const QString &action) const;
-    // Why the link's last operations failed, and what to do about it.
-    QString cause() const;
+    // Why the link's operations failed, and what to do about it: the first failure
+    // reported, or else a missing ID or acknowledgement.
+    QString cause(const std::optional<Failure> &failure) const;
 
     // The serial ports present, for a device that is not.
     static QString presentPorts();

@@ -100,6 +100,7 @@ void ModuleOperations::reportStoppedWrite(const char *title)
 void ModuleOperations::readBackAfterWrites()
 {
     const bool writesComplete = m_link.incompleteOperations().isEmpty() && m_link.failuresReported() == 0;
+    m_writeFailure = m_link.firstFailure();
     doReadStatistics();
     m_lastReadComplete = m_lastReadComplete && writesComplete;
     m_link.closePort();

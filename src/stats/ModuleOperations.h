@@ -2,6 +2,7 @@
 
 #include "WriteProgress.h"
 #include "app/Configuration.h"
+#include "link/Failure.h"
 
 #include <QString>
 
@@ -33,6 +34,8 @@ public:
     bool lastReadComplete() const { return m_lastReadComplete; }
     // What the last writing operation got into the module.
     const WriteProgress &writeProgress() const { return m_progress; }
+    // The first failure of its writes, before its read-back began.
+    const std::optional<Failure> &writeFailure() const { return m_writeFailure; }
 
     static QString firmwareIdCaption(const QString &id);  // every "&" doubled for a label
 
@@ -71,6 +74,7 @@ private:
     Prompt &m_prompt;
     const Features &m_features;
     WriteProgress m_progress;
+    std::optional<Failure> m_writeFailure;
     bool m_busy = false;
     bool m_lastReadComplete = false;
 };

@@ -3,9 +3,11 @@
 #include "support/WindowRig.h"
 
 #include <QMenuBar>
+#include <QFileInfo>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -102,7 +104,8 @@ private Q_SLOTS:
             menus << menu->text() + QLatin1Char(':') + items.join(QLatin1Char('|'));
         }
         QCOMPARE(menus, (QStringList{"&File:&Print Statistics|Print Set&up|E&xit",
-                                     "&Options:&Erase RPM Limit Data in EEPROM", "&Help:&Contents|&About"}));
+                                     "&Options:&Erase RPM Limit Data in EEPROM", "&Tools:Byte &Trace to File...",
+                                     "&Help:&Contents|&About"}));
 
         // Hidden until a module supplies them; the status frame without its option.
         QVERIFY(!rig.visible("lblWOTTotalHrs"));
@@ -304,6 +307,42 @@ private Q_SLOTS:
         }
         WindowRig again;
         QCOMPARE(again.find<QComboBox>("cboPort")->currentText(), QStringLiteral("Com12"));
+    }
+
+    void byteTraceFromTheToolsMenu()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("trace.txt"));
+        WindowRig rig(true, QStringLiteral("echo-full.bin"));
+        auto *trace = rig.window->findChild<QAction *>(QStringLiteral("mnuTrace"));
+        rig.window->chooseTraceFile = [&](const QString &) { return path; };
+        trace->trigger();
+        QVERIFY(trace->isChecked());
+        rig.click("cmdReadStats");
+        const auto size = [&] { return QFileInfo(path).size(); };
+        const qint64 traced = size();
+        QVERIFY(traced > 0);
+
+        // The setting keeps it on for the next start, which appends.
+        {
+            WindowRig again(true, QStringLiteral("echo-full.bin"));
+            QVERIFY(again.window->findChild<QAction *>(QStringLiteral("mnuTrace"))->isChecked());
+            again.click("cmdReadStats");
+        }
+        QVERIFY(size() > 2 * traced - 100);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        QCOMPARE(text.count(QLatin1String("# runlog ")), 2);
+        QVERIFY(text.contains(QLatin1String("  tx 10\n")) && text.contains(QLatin1String("  rx 10\n")));
+
+        // Off: nothing more is written, and the next start does not trace.
+        trace->trigger();
+        QVERIFY(!trace->isChecked());
+        const qint64 stopped = size();
+        rig.click("cmdReadStats");
+        QCOMPARE(size(), stopped);
+        QVERIFY(!WindowRig().window->findChild<QAction *>(QStringLiteral("mnuTrace"))->isChecked());
     }
 
     void about()

@@ -1,12 +1,18 @@
 #include "support/CliRun.h"
 #include "support/Golden.h"
+#include "link/DeviceSerialPort.h"
+#include "sim/DemoImage.h"
 #include "support/ModsimProcess.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <memory>
+#include <sys/stat.h>
 
 using ByteChanges = QMap<int, int>;  // address -> new byte
 
@@ -43,9 +49,13 @@ private Q_SLOTS:
         QVERIFY(lines.contains(QStringLiteral("         6500-6999           0.11")));
         QCOMPARE(lines.contains(QStringLiteral("         Elapsed Time in Temperature Bands")), echoes);
 
-        const CliRun json = CliRun::run({"--port", sim.device(), "read", "--format", "json"});
+        QTemporaryDir dir;
+        const QString trace = dir.filePath(QStringLiteral("trace.txt"));
+        const CliRun json = CliRun::run({"--port", sim.device(), "--trace", trace, "read", "--format", "json",
+                                         "--comment", "Hull 7"});
         QCOMPARE(json.exitCode, 0);
         const QJsonObject record = QJsonDocument::fromJson(json.out.toUtf8()).object();
+        QCOMPARE(record.value("Comment").toString(), QStringLiteral("Hull 7"));
         QCOMPARE(record.value("ModuleEchoes").toBool(), echoes);
         QCOMPARE(record.value("UserData").toString(), QStringLiteral("HULL 4471 / SN 20931").leftJustified(32));
         QCOMPARE(record.value("RPMBandHours").toArray().size(), 13);
@@ -55,12 +65,23 @@ private Q_SLOTS:
         QCOMPARE(record.value("DataFlags").toInt(), echoes ? 3 : 1);
         QCOMPARE(json.out.left(16), QStringLiteral("{\n  \"FirmwareID\""));
 
-        const CliRun csv = CliRun::run({"--port", sim.device(), "read", "--format", "csv"});
+        const CliRun csv = CliRun::run({"--port", sim.device(), "--trace", trace, "read", "--format", "csv"});
         QCOMPARE(csv.exitCode, 0);
         const QStringList rows = csv.out.trimmed().split(QLatin1Char('\n'));
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[0].split(QLatin1Char(',')).size(), 32);
         QVERIFY(rows[1].startsWith(QStringLiteral("RL-7.02 IGN ")));
+
+        // The trace: appended by each run, one line per event, every byte in hex.
+        QFile file(trace);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList traced = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(traced.filter(QRegularExpression(QStringLiteral("^# runlog-cli "))).size(), 2);
+        const QStringList events{QStringLiteral("open ") + sim.device(), QStringLiteral("tx 10"), QStringLiteral("rx 52"),
+                                 QStringLiteral("pause 5 ms, took "), QStringLiteral("tx 15"), QStringLiteral("close")};
+        for (const QString &event : events)
+            QVERIFY2(traced.filter(QRegularExpression(QStringLiteral("^ +[0-9]+  ") + QRegularExpression::escape(event))).size() >= 2,
+                     qPrintable(event));
     }
 
     void statusDisplayFromTheConfiguration()
@@ -76,34 +97,87 @@ private Q_SLOTS:
         QVERIFY(r.out.contains(QLatin1String("\n         Module Status: Break-in RPM Limit Enabled\n")));
     }
 
-    void incompleteReadsFail_data()
+    void failuresSayWhatAndWhatToDo_data()
     {
-        QTest::addColumn<QStringList>("modsim");
-        QTest::addColumn<QString>("stderrHas");
-        QTest::newRow("silent module") << QStringList{"--fault", "silent"}
-                                       << "Firmware ID read failed - cannot read Runlog.";
+        QTest::addColumn<QStringList>("modsim");  // empty: no simulator, the device is missing
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QString>("says");
+
+        const QString timeout = QStringLiteral("did not answer in time. Check the cable");
+        QTest::newRow("silent module") << QStringList{"--fault", "silent"} << QStringList{"read"}
+                                       << "reading the statistics failed: the module " + timeout;
         QTest::newRow("plain module claiming temperatures")
-            << QStringList{"--plain", "--image", goldenPath("plain-temps.bin")} << "ReadTempData";
-        QTest::newRow("hang-up halfway") << QStringList{"--demo", "--fault", "hangup-after=20"} << "ReadEEPROMData";
-        QTest::newRow("address not acknowledged") << QStringList{"--demo", "--fault", "nak-address"} << "ReadUserData";
+            << QStringList{"--plain", "--image", goldenPath("plain-temps.bin")} << QStringList{"read"} << timeout;
+        QTest::newRow("address not acknowledged") << QStringList{"--demo", "--fault", "nak-address"}
+                                                  << QStringList{"read"} << "did not acknowledge an address";
+        QTest::newRow("terminator first") << QStringList{"--fault", "id-terminator-first"} << QStringList{"read"}
+                                          << "began with its terminator";
+        QTest::newRow("missing device") << QStringList{} << QStringList{"read"} << "no such device (";
+        QTest::newRow("a refused read writes nothing")
+            << QStringList{"--demo", "--fault", "silent-after=3"} << QStringList{"write-user-data", "X"}
+            << "; nothing was written.";
+        QTest::newRow("a write that stops says what got in")
+            << QStringList{"--demo", "--fault", "lose-command=110"} << QStringList{"write-user-data", "NEW"}
+            << "writing the user data stopped: the module did not answer in time. Check the cable and the port, "
+               "and that the module is powered. Written: nothing. Partly written: the user data (10 of 32 bytes).";
+        QTest::newRow("no chart to print") << QStringList{"--image", "/dev/null"} << QStringList{"print-chart"}
+                                           << "no chart to print";
+        QTest::newRow("a PDF that cannot be written")
+            << QStringList{"--demo"} << QStringList{"print", "--pdf", "/nonexistent/out.pdf"}
+            << "/nonexistent/out.pdf: cannot write the PDF: No such file or directory";
     }
 
-    void incompleteReadsFail()
+    void failuresSayWhatAndWhatToDo()
     {
         QFETCH(QStringList, modsim);
-        QFETCH(QString, stderrHas);
-        ModsimProcess sim(modsim);
-        const CliRun r = CliRun::run({"--port", sim.device(), "read", "--format", "json"});
+        QFETCH(QStringList, command);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        QStringList simArgs = modsim;
+        if (simArgs.contains(QLatin1String("/dev/null"))) {  // an all-zero module
+            const QString empty = dir.filePath(QStringLiteral("empty.bin"));
+            QVERIFY(writeFile(empty, QByteArray(256, '\0')));
+            simArgs.replaceInStrings(QStringLiteral("/dev/null"), empty);
+        }
+        std::unique_ptr<ModsimProcess> sim;
+        QString device = dir.filePath(QStringLiteral("ttyMissing"));
+        if (!simArgs.isEmpty()) {
+            sim = std::make_unique<ModsimProcess>(simArgs);
+            device = sim->device();
+        }
+        const CliRun r = CliRun::run(QStringList{"--port", device} + command);
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains(stderrHas), qPrintable(r.err));
+        QCOMPARE(r.out, QString());
+        const QStringList lines = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().startsWith(QLatin1String("runlog-cli: ")) && lines.first().contains(says),
+                 qPrintable(lines.first()));
+        if (!says.startsWith(QLatin1Char('/')))
+            QVERIFY2(lines.first().startsWith(QStringLiteral("runlog-cli: ") + device + QStringLiteral(": ")),
+                     qPrintable(lines.first()));
+        for (const char *window : {"Abort", "Read", "SetEEPROMAddress", "Runlog:"})
+            QVERIFY2(!lines.first().contains(QLatin1String(window)), qPrintable(lines.first()));
     }
 
-    void missingPort()
+    void secondProcessFindsThePortBusy()
     {
-        const CliRun r = CliRun::run({"--port", "/dev/ttyRunlogMissing", "read"});
+        ModsimProcess sim({QStringLiteral("--demo")});
+        QTemporaryDir dir;
+        const QString link = dir.filePath(QStringLiteral("ttyModule"));
+        QVERIFY(QFile::link(sim.device(), link));
+        // This process owns the port, through another name for it, as an operation would.
+        DeviceSerialPort held([&](int) { return link; });
+        held.setHeld(true);
+        QCOMPARE(held.open(), std::nullopt);
+        held.close();
+        const CliRun r = CliRun::run({"--port", sim.device(), "read"});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY(r.err.contains(QLatin1String("Error: ")));
-        QVERIFY(r.err.contains(QLatin1String("ReadFirmwareID")));
+        QVERIFY2(r.err.contains(QStringLiteral("the port is busy: %1 is in use by process %2")
+                                    .arg(sim.device())
+                                    .arg(QCoreApplication::applicationPid())),
+                 qPrintable(r.err));
+        held.setHeld(false);
+        QCOMPARE(CliRun::run({"--port", sim.device(), "read"}).exitCode, 0);
     }
 
     void writes_data()
@@ -172,7 +246,7 @@ private Q_SLOTS:
             if (exitCode == 0)
                 QVERIFY(!QJsonDocument::fromJson(r.out.toUtf8()).object().isEmpty());
             else
-                QVERIFY(!r.err.isEmpty());
+                QVERIFY(r.out.isEmpty() && !r.err.isEmpty());
         }
         QFile after(saved);
         QVERIFY(after.open(QIODevice::ReadOnly));
@@ -217,43 +291,52 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("out-3.pdf"))));
     }
 
-    void printChartOfAnEmptyModuleIsRefused()
-    {
-        QTemporaryDir dir;
-        const QString image = dir.filePath(QStringLiteral("empty.bin"));
-        QVERIFY(writeFile(image, QByteArray(256, '\0')));
-        ModsimProcess sim({"--image", image});
-        const QString pdf = dir.filePath(QStringLiteral("none.pdf"));
-        const CliRun r = CliRun::run({"--port", sim.device(), "print-chart", "--pdf", pdf});
-        QCOMPARE(r.exitCode, 1);
-        QVERIFY(r.err.contains(QLatin1String("Data buffer empty.")));
-        QVERIFY(!QFile::exists(pdf));
-    }
-
     void usage_data()
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
-        QTest::newRow("help") << QStringList{"--help"} << 0;
-        QTest::newRow("version") << QStringList{"--version"} << 0;
-        QTest::newRow("no command") << QStringList{} << 2;
-        QTest::newRow("unknown command") << QStringList{"fly"} << 2;
-        QTest::newRow("bad format") << QStringList{"read", "--format", "xml"} << 2;
-        QTest::newRow("bad demo kind") << QStringList{"--demo=loud", "read"} << 2;
-        QTest::newRow("missing value") << QStringList{"read", "--port"} << 2;
-        QTest::newRow("write without text") << QStringList{"write-user-data"} << 2;
-        QTest::newRow("user data over 32 characters") << QStringList{"write-user-data", QString(33, 'x')} << 2;
-        QTest::newRow("break-in on read") << QStringList{"read", "--break-in", "on"} << 2;
+        QTest::addColumn<QString>("says");
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "";
+        QTest::newRow("version") << QStringList{"--version"} << 0 << "";
+        QTest::newRow("no command") << QStringList{} << 2 << "no command given";
+        QTest::newRow("unknown command") << QStringList{"fly"} << 2 << "unknown command fly";
+        QTest::newRow("unknown option") << QStringList{"read", "--colour"} << 2 << "Unknown option 'colour'";
+        QTest::newRow("stray word") << QStringList{"read", "now"} << 2 << "unexpected argument now";
+        QTest::newRow("bad format") << QStringList{"read", "--format", "xml"} << 2 << "--format";
+        QTest::newRow("bad demo kind") << QStringList{"--demo=loud", "read"} << 2 << "--demo takes echo or plain";
+        QTest::newRow("missing value") << QStringList{"read", "--port"} << 2 << "Missing value after '--port'";
+        QTest::newRow("Com0") << QStringList{"--port", "Com0", "read"} << 2 << "Com1 to Com255";
+        QTest::newRow("Com256") << QStringList{"--port", "Com256", "read"} << 2 << "Com1 to Com255";
+        QTest::newRow("config missing") << QStringList{"--config", "/nonexistent.cfg", "read"} << 2
+                                        << "--config /nonexistent.cfg: no such file";
+        QTest::newRow("config a folder") << QStringList{"--config", "/tmp", "read"} << 2 << "is a folder";
+        QTest::newRow("config a FIFO") << QStringList{"--config", "FIFO", "read"} << 2 << "not a regular file";
+        QTest::newRow("write without text") << QStringList{"write-user-data"} << 2 << "needs the TEXT";
+        QTest::newRow("user data over 32 characters") << QStringList{"write-user-data", QString(33, 'x')} << 2
+                                                      << "at most 32 characters";
+        QTest::newRow("user data not ASCII") << QStringList{"write-user-data", QStringLiteral("café")} << 2
+                                             << "U+00E9";
+        QTest::newRow("break-in on read") << QStringList{"read", "--break-in", "on"} << 2 << "belong to";
+        QTest::newRow("trace that cannot be written") << QStringList{"--trace", "/nonexistent/t.txt", "read"} << 2
+                                                      << "/nonexistent/t.txt: cannot write the trace";
     }
 
     void usage()
     {
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("fifo"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        args.replaceInStrings(QRegularExpression(QStringLiteral("^FIFO$")), fifo);
         const CliRun r = CliRun::run(args);
         QCOMPARE(r.exitCode, exitCode);
-        if (exitCode == 2)
+        if (exitCode == 2) {
+            QVERIFY(r.out.isEmpty());
+            QVERIFY2(r.err.startsWith(QStringLiteral("runlog-cli: ")) && r.err.contains(says), qPrintable(r.err));
             QVERIFY(r.err.contains(QLatin1String("Usage: runlog-cli")));
+        }
     }
 };
 
