@@ -1,8 +1,9 @@
 # The two commands a newcomer needs: `make run` and `make test`.
-BUILD ?= build
-JOBS  ?= $(shell nproc)
+BUILD  ?= build
+JOBS   ?= $(shell nproc)
+PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run test bench install package clean
 
 deps:
 	scripts/install-deps
@@ -18,6 +19,13 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	packaging/check-package $(BUILD)
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: build
 	scripts/run-bench $(BUILD)

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 Configuration Configuration::builtIn()
 {
@@ -28,9 +29,19 @@ QString Configuration::notice()
     return QStringLiteral("© 2026 Runlog developers. GPLv3+");
 }
 
+QString Configuration::programFolder()
+{
+    const QDir beside(QCoreApplication::applicationDirPath());
+    if (beside.exists(QStringLiteral("Runlog_Help.html")))
+        return beside.path();
+    const QDir installed(beside.filePath(QStringLiteral(RUNLOG_DATA_RELATIVE)));
+    return installed.exists() ? installed.canonicalPath() : beside.path();
+}
+
 QString Configuration::defaultPath()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Runlog.cfg"));
+    const QString own = QStandardPaths::locate(QStandardPaths::GenericConfigLocation, QStringLiteral("Runlog/Runlog.cfg"));
+    return own.isEmpty() ? QDir(programFolder()).filePath(QStringLiteral("Runlog.cfg")) : own;
 }
 
 void Configuration::read(const QString &path, StepRunner &s, Configuration &into)

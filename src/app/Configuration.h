@@ -13,7 +13,12 @@ struct Configuration {
 
     static Configuration builtIn();
     static QString notice();  // the notice line of the splash and the About box
-    static QString defaultPath();  // Runlog.cfg beside the program
+    // The folder of the program's own files (help, logo, Runlog.cfg): beside the program
+    // when it runs from its build folder, its data folder (share/runlog) when installed.
+    static QString programFolder();
+    // The user's own Runlog.cfg in the configuration folder when there is one, else the
+    // program's.
+    static QString defaultPath();
 
     // Reads the file into the lists as the splash does, each line read one step of the
     // runner: a file that ends too early asks Abort/Retry/Ignore. A missing file gives the

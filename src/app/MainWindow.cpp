@@ -540,7 +540,7 @@ void MainWindow::mnuEraseRPMLimitData_Click()
 void MainWindow::mnuContents_Click()
 {
     if (!m_help)
-        m_help = new HelpWindow(QDir(QCoreApplication::applicationDirPath()).filePath(HelpWindow::FileName), this);
+        m_help = new HelpWindow(QDir(Configuration::programFolder()).filePath(HelpWindow::FileName), this);
     m_help->show();
     m_help->raise();
     m_help->activateWindow();

@@ -86,8 +86,7 @@ int main(int argc, char *argv[])
     DialogPrompt prompt;
 
     {
-        SplashWindow splash(configuration, prompt, Configuration::defaultPath(),
-                            QCoreApplication::applicationDirPath());
+        SplashWindow splash(configuration, prompt, Configuration::defaultPath(), Configuration::programFolder());
         splash.exec();
     }
 

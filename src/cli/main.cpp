@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QStandardPaths>
@@ -11,14 +12,22 @@
 namespace {
 using PrintMain = int (*)(int, char **);
 
-// The print commands live in a module beside the program, so that the others start
-// without loading the GUI libraries.
-QString printModulePath(const char *argv0)
+// The print commands live in a module, so that the others start without loading the GUI
+// libraries: beside the program in its build folder, in the library folder when installed.
+PrintMain loadPrintCommands(const char *argv0, QString *error)
 {
     QString program = QString::fromLocal8Bit(argv0);
     if (!program.contains(QLatin1Char('/')))
         program = QStandardPaths::findExecutable(program);
-    return QFileInfo(QFileInfo(program).canonicalFilePath()).absolutePath() + QStringLiteral("/runlog-cli-print");
+    const QDir dir = QFileInfo(QFileInfo(program).canonicalFilePath()).absoluteDir();
+    for (const QString &path : {dir.filePath(QStringLiteral("runlog-cli-print")),
+                                dir.filePath(QStringLiteral(RUNLOG_LIB_RELATIVE "/runlog-cli-print"))}) {
+        QLibrary module(path);
+        if (const auto printMain = reinterpret_cast<PrintMain>(module.resolve("runlogCliPrintMain")))
+            return printMain;
+        *error = module.errorString();
+    }
+    return nullptr;
 }
 }  // namespace
 
@@ -29,10 +38,10 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i)
         printing = printing || CommandLine::isPrintCommand(QString::fromLocal8Bit(argv[i]));
     if (printing) {
-        QLibrary module(printModulePath(argv[0]));
-        const auto printMain = reinterpret_cast<PrintMain>(module.resolve("runlogCliPrintMain"));
+        QString error;
+        const PrintMain printMain = loadPrintCommands(argv[0], &error);
         if (!printMain) {
-            std::fprintf(stderr, "runlog-cli: cannot load the print commands: %s\n", qPrintable(module.errorString()));
+            std::fprintf(stderr, "runlog-cli: cannot load the print commands: %s\n", qPrintable(error));
             return 1;
         }
         return printMain(argc, argv);
