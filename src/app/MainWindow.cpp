@@ -1,8 +1,12 @@
 #include "MainWindow.h"
 
 #include "HelpWindow.h"
+#include "PortsDialog.h"
 #include "Twips.h"
+#include "link/ModuleFinder.h"
 #include "link/ModuleLink.h"
+#include "link/PortDiscovery.h"
+#include "link/PortNames.h"
 #include "link/TracingPrompt.h"
 #include "link/TracingSerialPort.h"
 #include "link/TracingTiming.h"
@@ -152,6 +156,12 @@ void MainWindow::buildMenus()
     // Our own commands, beside the menus of the original design.
     QMenu *tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("mnuTools"));
+    QAction *ports = tools->addAction(QStringLiteral("&Ports..."));
+    ports->setObjectName(QStringLiteral("mnuPorts"));
+    connect(ports, &QAction::triggered, this, &MainWindow::mnuPorts_Click);
+    QAction *find = tools->addAction(QStringLiteral("&Find Module"));
+    find->setObjectName(QStringLiteral("mnuFindModule"));
+    connect(find, &QAction::triggered, this, &MainWindow::mnuFindModule_Click);
     m_mnuTrace = tools->addAction(QStringLiteral("Byte &Trace to File..."));
     m_mnuTrace->setObjectName(QStringLiteral("mnuTrace"));
     m_mnuTrace->setCheckable(true);
@@ -255,6 +265,14 @@ void MainWindow::buildControls()
     m_cboPort->setObjectName(QStringLiteral("cboPort"));
     m_cboPort->setEditable(false);
     Twips::place(m_cboPort, 840, 480, 1188, 336);
+    // Which device the chosen entry leads to (not in the original design; users expect it).
+    m_lblPortDevice = label(m_fraPortSelect, "lblPortDevice", "", 120, 960, 2172, 852);
+    m_lblPortDevice->setWordWrap(true);
+    m_lblPortDevice->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    QFont small = m_lblPortDevice->font();
+    small.setBold(false);
+    small.setPointSizeF(8);
+    m_lblPortDevice->setFont(small);
 
     // These two belong to the window and are drawn above the frame.
     QPushButton *histogram = button(client, "cmdHistogram", "Histogram", 600, 6480);
@@ -487,6 +505,7 @@ void MainWindow::cboPort_Click(int index)
         return;
     }
     m_portIndex = index;
+    m_lblPortDevice->setText(portDescription(index + 1));
     StepRunner s(m_prompt);
     s.operation([&] {
         const int number = index + 1;
@@ -589,6 +608,92 @@ void MainWindow::mnuTrace_Click(bool on)
         return;
     }
     startTrace(path);
+}
+
+void MainWindow::setPortDiscovery(PortDiscovery &discovery)
+{
+    m_discovery = &discovery;
+    connect(&discovery, &PortDiscovery::changed, this, &MainWindow::refreshPortList);
+    refreshPortList();
+}
+
+QString MainWindow::portDescription(int number) const
+{
+    const QString device = PortNames::deviceFor(number, QSettings());
+    if (!m_discovery)
+        return device;
+    if (const SerialDevice *present = m_discovery->find(device))
+        return present->label();
+    return device + QStringLiteral(" (not present)");
+}
+
+void MainWindow::refreshPortList()
+{
+    if (m_discovery) {
+        QSettings settings;
+        PortNames::mapDetected(settings, m_discovery->devices());
+    }
+    // Entries that lead to a device present stand out in bold; every entry's tooltip
+    // names its device. The texts stay "Com1" to "Com255".
+    const QSettings settings;
+    for (int i = 0; i < m_cboPort->count(); ++i) {
+        const QString device = PortNames::deviceFor(i + 1, settings);
+        const bool present = m_discovery && m_discovery->find(device);
+        m_cboPort->setItemData(i, portDescription(i + 1), Qt::ToolTipRole);
+        QFont font = m_cboPort->font();
+        font.setBold(present);
+        m_cboPort->setItemData(i, present ? QVariant(font) : QVariant(), Qt::FontRole);
+    }
+    if (m_cboPort->currentIndex() >= 0)
+        m_lblPortDevice->setText(portDescription(m_cboPort->currentIndex() + 1));
+}
+
+void MainWindow::mnuPorts_Click()
+{
+    PortDiscovery detected;
+    PortsDialog dialog(m_discovery ? *m_discovery : detected, this);
+    connect(&dialog, &PortsDialog::mappingChanged, this, [this] {
+        // As a pick in the list does: the next operation opens the port anew.
+        if (!m_operations->busy())
+            m_link->closePort();
+        refreshPortList();
+    });
+    dialog.exec();
+}
+
+void MainWindow::mnuFindModule_Click()
+{
+    if (refuseWhileBusy())
+        return;
+    PortDiscovery detected;
+    const PortDiscovery &discovery = m_discovery ? *m_discovery : detected;
+    QStringList devices;
+    for (const SerialDevice &d : discovery.devices())
+        devices << d.mappedName();
+    if (devices.isEmpty()) {
+        m_prompt.message(QStringLiteral("No serial port is present: plug the adapter in, then try again."),
+                         QStringLiteral("Find Module"), Box::OkOnly | Box::Exclamation);
+        return;
+    }
+    ModuleFinder::Found found;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_operations->exclusive([&] { found = ModuleFinder::find(devices, *m_tracedTiming); });
+    QApplication::restoreOverrideCursor();
+    if (found.index < 0) {
+        m_prompt.message(QStringLiteral("No module answered on the serial ports present: %1.\n\nCheck that the "
+                                        "module is powered and its cable plugged in.")
+                             .arg(devices.join(QStringLiteral(", "))),
+                         QStringLiteral("Find Module"), Box::OkOnly | Box::Exclamation);
+        return;
+    }
+    const SerialDevice &device = discovery.devices()[found.index];
+    QSettings settings;
+    PortNames::mapDetected(settings, {device});
+    const int number = PortNames::numberFor(settings, device);
+    m_cboPort->setCurrentIndex(number - 1);
+    m_prompt.message(QStringLiteral("Found a module, firmware ID %1, on %2: %3.")
+                         .arg(found.firmwareID, PortNames::portLabel(number), device.label()),
+                     QStringLiteral("Find Module"), Box::OkOnly | Box::Information);
 }
 
 void MainWindow::mnuAbout_Click()

@@ -10,6 +10,7 @@
 #include <memory>
 
 class HelpWindow;
+class PortDiscovery;
 class LinkTiming;
 class ModuleLink;
 class ModuleOperations;
@@ -62,6 +63,12 @@ public:
     Prompt &prompt() { return m_prompt; }
     QString aboutText() const;
 
+    // The serial devices present: detected adapters get a port number, and the port list
+    // shows which entries lead to a device.
+    void setPortDiscovery(PortDiscovery &discovery);
+    // The device behind a port entry, as the list's tooltip and the label beside it show it.
+    QString portDescription(int number) const;
+
     // Where print and chart requests go; the reports layer installs them.
     std::function<void()> onPrintStatistics;
     std::function<void()> onPrintSetup;
@@ -96,6 +103,9 @@ private:
     void mnuContents_Click();
     void mnuAbout_Click();
     void mnuTrace_Click(bool on);
+    void mnuPorts_Click();
+    void mnuFindModule_Click();
+    void refreshPortList();
     void startTrace(const QString &path);
 
     QTableWidget *makeGrid(QWidget *parent, const char *name, int top);
@@ -130,4 +140,6 @@ private:
     QCheckBox *m_chkEngineRebuild = nullptr;
     QComboBox *m_cboPort = nullptr;
     QAction *m_mnuTrace = nullptr;
+    QLabel *m_lblPortDevice = nullptr;
+    PortDiscovery *m_discovery = nullptr;
 };

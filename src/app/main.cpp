@@ -5,6 +5,7 @@
 #include "SplashWindow.h"
 #include "link/DeviceSerialPort.h"
 #include "link/EventLoopTiming.h"
+#include "link/PortDiscovery.h"
 #include "link/PortNames.h"
 #include "reports/ReportActions.h"
 #include "sim/DemoImage.h"
@@ -108,6 +109,8 @@ int main(int argc, char *argv[])
     MainWindow window(configuration, statistics, *port, timing, prompt);
     prompt.setParent(&window);
     ReportActions reports(window, printer);
+    PortDiscovery discovery;
+    window.setPortDiscovery(discovery);
     if (!demo.isEmpty())
         window.setWindowTitle(window.windowTitle() + QStringLiteral(" [simulated module]"));
     window.show();

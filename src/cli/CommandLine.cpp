@@ -8,7 +8,9 @@
 #include "link/EventLoopTiming.h"
 #include "link/LinkConstants.h"
 #include "link/LinkTrace.h"
+#include "link/ModuleFinder.h"
 #include "link/ModuleLink.h"
+#include "link/PortDiscovery.h"
 #include "link/PortNames.h"
 #include "link/StepRunner.h"
 #include "link/TracingPrompt.h"
@@ -26,6 +28,9 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSettings>
@@ -58,14 +63,18 @@ const char Usage[] =
     "  print [--pdf FILE] [--comment TEXT]\n"
     "      Read the module, then print the statistics report to the default printer, or\n"
     "      to the PDF file FILE.\n"
+    "  ports [--format text|json]\n"
+    "      List the ports that lead to a serial device present, and the devices no port\n"
+    "      leads to yet.\n"
     "  print-chart [--pdf FILE] [--comment TEXT]\n"
     "      Read the module, then print the histogram page. A module that records\n"
     "      temperatures gives a second document: with --pdf it goes beside FILE, with\n"
     "      \"-2\" before the extension (report.pdf and report-2.pdf).\n"
     "\n"
     "Options:\n"
-    "  --port PORT     Com1 to Com255, or 1 to 255 (mapped as the window maps it), or a\n"
-    "                  device path; default: the port stored by the window.\n"
+    "  --port PORT     Com1 to Com255, or 1 to 255 (mapped as the window maps it), a\n"
+    "                  device path, or auto: the first device present on which a module\n"
+    "                  answers; default: the port stored by the window.\n"
     "  --config FILE   read FILE instead of Runlog.cfg beside the program.\n"
     "  --demo[=KIND]   use the built-in simulated module, echoing (default) or plain.\n"
     "  --trace FILE    append every byte and pause on the port to FILE.\n"
@@ -75,8 +84,8 @@ const char Usage[] =
     "when it completed, 1 when it did not (one line on standard error says why and what\n"
     "to do), 2 for a usage error.\n";
 
-const QStringList Commands{QStringLiteral("read"), QStringLiteral("write-user-data"), QStringLiteral("erase-rpm-limit"),
-                           QStringLiteral("print"), QStringLiteral("print-chart")};
+const QStringList Commands{QStringLiteral("read"),  QStringLiteral("write-user-data"), QStringLiteral("erase-rpm-limit"),
+                           QStringLiteral("print"), QStringLiteral("print-chart"),     QStringLiteral("ports")};
 
 struct Options {
     QString port;
@@ -170,6 +179,8 @@ std::optional<QString> parse(const QStringList &arguments, Options &o, bool &hel
             return QStringLiteral("--config %1: %2").arg(o.config, *why);
     if (o.format != QLatin1String("text") && o.format != QLatin1String("json") && o.format != QLatin1String("csv"))
         return QStringLiteral("--format takes text, json or csv");
+    if (o.command == QLatin1String("ports") && o.format == QLatin1String("csv"))
+        return QStringLiteral("ports takes --format text or json");
     if (o.text.size() > Link::UserDataSize)
         return QStringLiteral("the user data holds at most %1 characters; TEXT has %2").arg(Link::UserDataSize).arg(o.text.size());
     const auto refused = std::find_if_not(o.text.begin(), o.text.end(), ModuleOperations::isStorable);
@@ -210,6 +221,45 @@ int fail(const QString &line)
     return ExitFailed;
 }
 
+// The ports that lead to a device present, and the devices no port leads to.
+int listPorts(const QString &format)
+{
+    const PortDiscovery discovery;
+    const QSettings settings;
+    QJsonArray ports, unmapped;
+    QStringList lines;
+    QList<const SerialDevice *> reached;
+    for (int n = 1; n <= PortNames::LastNumber; ++n) {
+        const QString device = PortNames::deviceFor(n, settings);
+        if (const SerialDevice *present = discovery.find(device)) {
+            reached << present;
+            ports.append(QJsonObject{{QStringLiteral("port"), PortNames::portLabel(n)},
+                                     {QStringLiteral("device"), device},
+                                     {QStringLiteral("node"), present->path},
+                                     {QStringLiteral("description"), present->description},
+                                     {QStringLiteral("manufacturer"), present->manufacturer},
+                                     {QStringLiteral("serialNumber"), present->serialNumber},
+                                     {QStringLiteral("usbId"), present->usbId}});
+            lines << QStringLiteral("%1\t%2\t%3").arg(PortNames::portLabel(n), device, present->label());
+        }
+    }
+    for (const SerialDevice &d : discovery.devices())
+        if (!reached.contains(&d)) {
+            unmapped.append(QJsonObject{{QStringLiteral("device"), d.mappedName()},
+                                        {QStringLiteral("node"), d.path},
+                                        {QStringLiteral("description"), d.description}});
+            lines << QStringLiteral("-\t%1\t%2").arg(d.mappedName(), d.label());
+        }
+    QTextStream out(stdout);
+    if (format == QLatin1String("json"))
+        out << QJsonDocument(QJsonObject{{QStringLiteral("ports"), ports}, {QStringLiteral("unmapped"), unmapped}})
+                   .toJson(QJsonDocument::Indented);
+    else
+        for (const QString &line : lines)
+            out << line << '\n';
+    return ExitOk;
+}
+
 }  // namespace
 
 bool CommandLine::isPrintCommand(const QString &word)
@@ -248,6 +298,9 @@ int CommandLine::run(const PrintHook &print)
         return ExitOk;
     }
 
+    if (o.command == QLatin1String("ports"))
+        return listPorts(o.format);
+
     LinkTrace trace;
     if (!o.trace.isEmpty())
         if (const auto why = trace.start(o.trace, QStringLiteral("runlog-cli"))) {
@@ -284,7 +337,21 @@ int CommandLine::run(const PrintHook &print)
     const QSettings settings;
     int portNumber = settings.value(QStringLiteral("Properties/CommPort"), 1).toInt();
     QString devicePath;
-    if (!o.port.isEmpty()) {
+    EventLoopTiming clock;
+    if (o.port == QLatin1String("auto") && o.demo.isEmpty()) {
+        const PortDiscovery discovery;
+        QStringList devices;
+        for (const SerialDevice &d : discovery.devices())
+            devices << d.mappedName();
+        const ModuleFinder::Found found = ModuleFinder::find(devices, clock);
+        if (found.index < 0)
+            return fail(devices.isEmpty() ? QStringLiteral("--port auto: no serial port is present")
+                                          : QStringLiteral("--port auto: no module answered on the serial ports "
+                                                           "present: %1. Check that the module is powered and its "
+                                                           "cable plugged in.")
+                                                .arg(devices.join(QStringLiteral(", "))));
+        devicePath = devices[found.index];
+    } else if (!o.port.isEmpty() && o.port != QLatin1String("auto")) {
         if (const int n = PortNames::parsePortNumber(o.port))
             portNumber = n;
         else
@@ -303,7 +370,6 @@ int CommandLine::run(const PrintHook &print)
         });
     }
     TracingSerialPort port(*device, trace);
-    EventLoopTiming clock;
     TracingTiming timing(clock, trace);
 
     ModuleStatistics stats;

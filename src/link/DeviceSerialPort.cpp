@@ -54,8 +54,9 @@ StepResult DeviceSerialPort::open()
         m_port.clearError();
         if (const pid_t pid = PortLock::holder(device))
             return failed(Failure::Kind::Busy, QStringLiteral("%1 is in use by process %2.").arg(name, PortLock::describe(pid)));
+        // Named, since a mapping may lead to an adapter that has been unplugged.
         if (error == QSerialPort::DeviceNotFoundError)
-            return failed(Failure::Kind::NoDevice, description);
+            return failed(Failure::Kind::NoDevice, QStringLiteral("%1 (%2)").arg(description, name));
         if (error == QSerialPort::PermissionError) {
             // Qt reports a device another program has opened as a permission error.
             if (QFileInfo(device).isReadable() && QFileInfo(device).isWritable())

@@ -120,6 +120,15 @@ void ModuleOperations::clearData()
     m_stats.UserData.clear();
 }
 
+bool ModuleOperations::exclusive(const std::function<void()> &work)
+{
+    Owner owner(m_busy, m_link);
+    if (!owner.acquired())
+        return false;
+    work();
+    return true;
+}
+
 bool ModuleOperations::readStatistics()
 {
     Owner owner(m_busy, m_link);

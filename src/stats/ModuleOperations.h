@@ -30,6 +30,8 @@ public:
     void engineRebuildClicked();
 
     bool busy() const { return m_busy; }
+    // Runs other work with the module as an operation: refused (false) while one runs.
+    bool exclusive(const std::function<void()> &work);
     // The last Read Statistics reached its end with an ID and every link operation whole.
     bool lastReadComplete() const { return m_lastReadComplete; }
     // What the last writing operation got into the module.

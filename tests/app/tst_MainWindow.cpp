@@ -1,7 +1,10 @@
 #include "app/Twips.h"
 #include "link/ModuleLink.h"
+#include "link/PortDiscovery.h"
+#include "support/ModsimProcess.h"
 #include "support/WindowRig.h"
 
+#include <QDir>
 #include <QMenuBar>
 #include <QFileInfo>
 #include <QSettings>
@@ -104,7 +107,8 @@ private Q_SLOTS:
             menus << menu->text() + QLatin1Char(':') + items.join(QLatin1Char('|'));
         }
         QCOMPARE(menus, (QStringList{"&File:&Print Statistics|Print Set&up|E&xit",
-                                     "&Options:&Erase RPM Limit Data in EEPROM", "&Tools:Byte &Trace to File...",
+                                     "&Options:&Erase RPM Limit Data in EEPROM",
+                                     "&Tools:&Ports...|&Find Module|Byte &Trace to File...",
                                      "&Help:&Contents|&About"}));
 
         // Hidden until a module supplies them; the status frame without its option.
@@ -343,6 +347,32 @@ private Q_SLOTS:
         rig.click("cmdReadStats");
         QCOMPARE(size(), stopped);
         QVERIFY(!WindowRig().window->findChild<QAction *>(QStringLiteral("mnuTrace"))->isChecked());
+    }
+
+    void adaptersShowAndFindModuleSelectsOne()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("dev")) && QDir(dir.path()).mkpath(QStringLiteral("by-id")));
+        const QString stable = dir.filePath(QStringLiteral("by-id/usb-Prolific_PL2303_Serial_Port_0123-if00-port0"));
+        ModsimProcess module({QStringLiteral("--demo"), QStringLiteral("--link"), stable});
+        QVERIFY(!module.device().isEmpty());
+        PortDiscovery discovery(dir.filePath(QStringLiteral("dev")), dir.filePath(QStringLiteral("by-id")));
+
+        WindowRig rig;
+        rig.window->setPortDiscovery(discovery);
+        auto *ports = rig.find<QComboBox>("cboPort");
+        const QString label = module.device() + QStringLiteral(" - PL2303 Serial Port");
+        QCOMPARE(ports->itemData(2, Qt::ToolTipRole).toString(), label);  // Com3, the first free number
+        QVERIFY(ports->itemData(2, Qt::FontRole).value<QFont>().bold());
+        QCOMPARE(ports->itemText(2), QStringLiteral("Com3"));
+        QCOMPARE(rig.text("lblPortDevice"), QStringLiteral("/dev/ttyS0 (not present)"));
+
+        rig.window->findChild<QAction *>(QStringLiteral("mnuFindModule"))->trigger();
+        QCOMPARE(ports->currentText(), QStringLiteral("Com3"));
+        QCOMPARE(rig.text("lblPortDevice"), label);
+        QCOMPARE(rig.prompt.texts().value(0),
+                 QStringLiteral("Found a module, firmware ID RL-7.02 IGN E, on Com3: ") + label + QLatin1Char('.'));
+        QVERIFY(rig.module.writes().isEmpty());
     }
 
     void about()
