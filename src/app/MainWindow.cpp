@@ -677,7 +677,7 @@ void MainWindow::mnuFindModule_Click()
     }
     ModuleFinder::Found found;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_operations->exclusive([&] { found = ModuleFinder::find(devices, *m_tracedTiming); });
+    m_operations->exclusive([&] { found = ModuleFinder::find(devices); });
     QApplication::restoreOverrideCursor();
     if (found.index < 0) {
         m_prompt.message(QStringLiteral("No module answered on the serial ports present: %1.\n\nCheck that the "

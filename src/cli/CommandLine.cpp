@@ -343,7 +343,7 @@ int CommandLine::run(const PrintHook &print)
         QStringList devices;
         for (const SerialDevice &d : discovery.devices())
             devices << d.mappedName();
-        const ModuleFinder::Found found = ModuleFinder::find(devices, clock);
+        const ModuleFinder::Found found = ModuleFinder::find(devices);
         if (found.index < 0)
             return fail(devices.isEmpty() ? QStringLiteral("--port auto: no serial port is present")
                                           : QStringLiteral("--port auto: no module answered on the serial ports "

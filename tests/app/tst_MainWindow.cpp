@@ -368,7 +368,7 @@ private Q_SLOTS:
         QCOMPARE(rig.text("lblPortDevice"), QStringLiteral("/dev/ttyS0 (not present)"));
 
         rig.window->findChild<QAction *>(QStringLiteral("mnuFindModule"))->trigger();
-        QCOMPARE(ports->currentText(), QStringLiteral("Com3"));
+        QVERIFY2(ports->currentText() == QLatin1String("Com3"), qPrintable(rig.prompt.texts().join('|')));
         QCOMPARE(rig.text("lblPortDevice"), label);
         QCOMPARE(rig.prompt.texts().value(0),
                  QStringLiteral("Found a module, firmware ID RL-7.02 IGN E, on Com3: ") + label + QLatin1Char('.'));

@@ -50,7 +50,7 @@ private Q_SLOTS:
         QStringList devices;
         for (const SerialDevice &d : discovery.devices())
             devices << d.mappedName();
-        const ModuleFinder::Found found = ModuleFinder::find(devices, timing);
+        const ModuleFinder::Found found = ModuleFinder::find(devices);
         QCOMPARE(devices.value(found.index), stable);
         QCOMPARE(found.firmwareID, QStringLiteral("RL-7.02 IGN E"));
 
