@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "HelpWindow.h"
+#include "LogbookDialog.h"
 #include "PortsDialog.h"
 #include "Twips.h"
 #include "link/ModuleFinder.h"
@@ -12,6 +13,8 @@
 #include "link/TracingTiming.h"
 #include "link/Prompt.h"
 #include "link/StepRunner.h"
+#include "logbook/Logbook.h"
+#include "stats/Download.h"
 #include "stats/ModuleOperations.h"
 #include "stats/ModuleStatistics.h"
 
@@ -25,6 +28,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
@@ -149,7 +153,7 @@ void MainWindow::buildMenus()
 
     QMenu *options = menuBar()->addMenu(QStringLiteral("&Options"));
     options->setObjectName(QStringLiteral("mnuOptions"));
-    QAction *erase = options->addAction(QStringLiteral("&Erase RPM Limit Data in EEPROM"));
+    QAction *erase = m_mnuErase = options->addAction(QStringLiteral("&Erase RPM Limit Data in EEPROM"));
     erase->setObjectName(QStringLiteral("mnuEraseRPMLimitData"));
     connect(erase, &QAction::triggered, this, &MainWindow::mnuEraseRPMLimitData_Click);
 
@@ -162,6 +166,13 @@ void MainWindow::buildMenus()
     QAction *find = tools->addAction(QStringLiteral("&Find Module"));
     find->setObjectName(QStringLiteral("mnuFindModule"));
     connect(find, &QAction::triggered, this, &MainWindow::mnuFindModule_Click);
+    QAction *logbook = tools->addAction(QStringLiteral("&Logbook..."));
+    logbook->setObjectName(QStringLiteral("mnuLogbook"));
+    connect(logbook, &QAction::triggered, this, &MainWindow::mnuLogbook_Click);
+    m_mnuKeep = tools->addAction(QStringLiteral("&Keep Downloads in the Logbook"));
+    m_mnuKeep->setObjectName(QStringLiteral("mnuKeep"));
+    m_mnuKeep->setCheckable(true);
+    connect(m_mnuKeep, &QAction::triggered, this, &MainWindow::mnuKeep_Click);
     m_mnuTrace = tools->addAction(QStringLiteral("Byte &Trace to File..."));
     m_mnuTrace->setObjectName(QStringLiteral("mnuTrace"));
     m_mnuTrace->setCheckable(true);
@@ -248,7 +259,7 @@ void MainWindow::buildControls()
 
     QPushButton *readStats = button(f, "cmdReadStats", "Read Statistics", 360, 5520);
     QPushButton *print = button(f, "cmdPrint", "Print Statistics", 2520, 5520);
-    QPushButton *writeUserData = button(f, "cmdWriteUserData", "Write User Data", 360, 6960);
+    QPushButton *writeUserData = m_cmdWriteUserData = button(f, "cmdWriteUserData", "Write User Data", 360, 6960);
 
     m_fraStatusDisplay = new QGroupBox(QStringLiteral("Status"), f);
     m_fraStatusDisplay->setObjectName(QStringLiteral("fraStatusDisplay"));
@@ -352,6 +363,14 @@ void MainWindow::load()
             m_cboPort->setCurrentIndex(number - 1);
             return succeeded();
         });
+
+        // Every download is kept in the logbook, unless the user turned that off.
+        m_logbook = std::make_unique<Logbook>();
+        {
+            const QSettings settings;
+            m_logbookUnusable = m_logbook->open(settings.value(QLatin1String(LogbookFileSetting), Logbook::defaultPath()).toString());
+            mnuKeep_Click(settings.value(QLatin1String(LogbookKeepSetting), true).toBool());
+        }
 
         // A byte trace left on goes on, appending.
         if (const QString trace = QSettings().value(QLatin1String(TraceSetting)).toString(); !trace.isEmpty())
@@ -536,6 +555,8 @@ void MainWindow::runModuleOperation(bool (ModuleOperations::*operation)())
 
 void MainWindow::cmdReadStats_Click()
 {
+    if (!m_operations->busy())
+        leaveKept();  // back to the live module
     runModuleOperation(&ModuleOperations::readStatistics);
 }
 
@@ -694,6 +715,54 @@ void MainWindow::mnuFindModule_Click()
     m_prompt.message(QStringLiteral("Found a module, firmware ID %1, on %2: %3.")
                          .arg(found.firmwareID, PortNames::portLabel(number), device.label()),
                      QStringLiteral("Find Module"), Box::OkOnly | Box::Information);
+}
+
+void MainWindow::mnuKeep_Click(bool on)
+{
+    m_mnuKeep->setChecked(on);
+    QSettings().setValue(QLatin1String(LogbookKeepSetting), on);
+    if (on)
+        m_operations->keep = [this](const Download &d) { return m_logbookUnusable ? m_logbookUnusable : m_logbook->save(d); };
+    else
+        m_operations->keep = nullptr;
+}
+
+void MainWindow::mnuLogbook_Click()
+{
+    if (m_logbookUnusable) {
+        m_prompt.message(*m_logbookUnusable, QString::fromLatin1(ModuleOperations::KeepFailedTitle),
+                         Box::OkOnly | Box::Exclamation);
+        return;
+    }
+    LogbookDialog dialog(*m_logbook, this);
+    dialog.onOpen = [this](const Download &d) { showKept(d); };
+    dialog.exec();
+}
+
+void MainWindow::showKept(const Download &download)
+{
+    if (refuseWhileBusy())
+        return;
+    if (m_liveCaption.isEmpty())
+        m_liveCaption = windowTitle();
+    m_operations->show(download);
+    setWindowTitle(m_liveCaption + QStringLiteral(" - from the logbook, ")
+                   + QLocale().toString(download.takenAt.toLocalTime(), QLocale::ShortFormat));
+    // What is shown is not the module on the cable: nothing may be written from it.
+    m_txtUserData->setReadOnly(true);
+    m_cmdWriteUserData->setEnabled(false);
+    m_mnuErase->setEnabled(false);
+}
+
+void MainWindow::leaveKept()
+{
+    if (m_liveCaption.isEmpty())
+        return;
+    setWindowTitle(m_liveCaption);
+    m_liveCaption.clear();
+    m_txtUserData->setReadOnly(false);
+    m_cmdWriteUserData->setEnabled(true);
+    m_mnuErase->setEnabled(true);
 }
 
 void MainWindow::mnuAbout_Click()

@@ -8,8 +8,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class HelpWindow;
+class Logbook;
+struct Download;
 class PortDiscovery;
 class LinkTiming;
 class ModuleLink;
@@ -69,6 +72,12 @@ public:
     // The device behind a port entry, as the list's tooltip and the label beside it show it.
     QString portDescription(int number) const;
 
+    // A download kept in the logbook, shown read-only until the next Read Statistics.
+    void showKept(const Download &download);
+    Logbook &logbook() { return *m_logbook; }
+    static constexpr char LogbookFileSetting[] = "Logbook/File";
+    static constexpr char LogbookKeepSetting[] = "Logbook/Keep";
+
     // Where print and chart requests go; the reports layer installs them.
     std::function<void()> onPrintStatistics;
     std::function<void()> onPrintSetup;
@@ -104,6 +113,9 @@ private:
     void mnuAbout_Click();
     void mnuTrace_Click(bool on);
     void mnuPorts_Click();
+    void mnuLogbook_Click();
+    void mnuKeep_Click(bool on);
+    void leaveKept();
     void mnuFindModule_Click();
     void refreshPortList();
     void startTrace(const QString &path);
@@ -142,4 +154,10 @@ private:
     QAction *m_mnuTrace = nullptr;
     QLabel *m_lblPortDevice = nullptr;
     PortDiscovery *m_discovery = nullptr;
+    std::unique_ptr<Logbook> m_logbook;
+    std::optional<QString> m_logbookUnusable;
+    QAction *m_mnuKeep = nullptr;
+    QAction *m_mnuErase = nullptr;
+    QPushButton *m_cmdWriteUserData = nullptr;
+    QString m_liveCaption;  // while a kept download is shown
 };

@@ -2,6 +2,7 @@
 
 #include "ConsolePrompt.h"
 #include "FailureMessage.h"
+#include "LogbookCommands.h"
 #include "RecordFormat.h"
 #include "app/Configuration.h"
 #include "link/DeviceSerialPort.h"
@@ -16,10 +17,13 @@
 #include "link/TracingPrompt.h"
 #include "link/TracingSerialPort.h"
 #include "link/TracingTiming.h"
+#include "logbook/Logbook.h"
+#include "logbook/ModuleImage.h"
 #include "reports/ReportLayout.h"
 #include "sim/DemoImage.h"
 #include "sim/ModuleSimulator.h"
 #include "sim/SimulatedPort.h"
+#include "stats/Download.h"
 #include "stats/HeadlessView.h"
 #include "stats/ModuleOperations.h"
 #include "stats/ModuleStatistics.h"
@@ -27,6 +31,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -51,8 +56,9 @@ const char Usage[] =
     "Usage: runlog-cli [--port PORT] [--config FILE] [--demo[=echo|plain]] [--trace FILE] COMMAND [OPTIONS]\n"
     "\n"
     "Commands:\n"
-    "  read [--format text|json|csv] [--comment TEXT]\n"
-    "      Download the module's statistics and print them.\n"
+    "  read [--format text|json|csv] [--comment TEXT] [--save-image FILE]\n"
+    "      Download the module's statistics and print them; --save-image also writes the\n"
+    "      bytes read as a 256-byte image (0xFF where nothing was read).\n"
     "  write-user-data TEXT [--break-in on|off] [--engine-rebuild] [--yes] [--format F]\n"
     "      Read the module, set the status boxes as clicks would, write TEXT (at most 32\n"
     "      printable ASCII characters) as the user data, and the status flags when the\n"
@@ -63,6 +69,13 @@ const char Usage[] =
     "  print [--pdf FILE] [--comment TEXT]\n"
     "      Read the module, then print the statistics report to the default printer, or\n"
     "      to the PDF file FILE.\n"
+    "  decode FILE [--plain] [--format F]\n"
+    "      Print a 256-byte image (of an echoing module, or a plain one) as read would.\n"
+    "  logbook list [--filter TEXT] | show ID | diff ID1 ID2 | export [--format F]\n"
+    "      The downloads kept: newest first; one as read would print it; what the engine\n"
+    "      ran between two; every download, the columns of read --format csv.\n"
+    "  logbook print ID [--pdf FILE] [--comment TEXT]\n"
+    "      Print a kept download as the print command would.\n"
     "  ports [--format text|json]\n"
     "      List the ports that lead to a serial device present, and the devices no port\n"
     "      leads to yet.\n"
@@ -78,6 +91,8 @@ const char Usage[] =
     "  --config FILE   read FILE instead of Runlog.cfg beside the program.\n"
     "  --demo[=KIND]   use the built-in simulated module, echoing (default) or plain.\n"
     "  --trace FILE    append every byte and pause on the port to FILE.\n"
+    "  --logbook FILE  keep downloads in FILE instead of the user's logbook.\n"
+    "  --no-logbook    keep nothing (and no copy is made before a clearing write).\n"
     "  -h, --help, --version\n"
     "\n"
     "A record goes to standard output only when the command completed. Exit status: 0\n"
@@ -85,7 +100,10 @@ const char Usage[] =
     "to do), 2 for a usage error.\n";
 
 const QStringList Commands{QStringLiteral("read"),  QStringLiteral("write-user-data"), QStringLiteral("erase-rpm-limit"),
-                           QStringLiteral("print"), QStringLiteral("print-chart"),     QStringLiteral("ports")};
+                           QStringLiteral("print"), QStringLiteral("print-chart"),     QStringLiteral("ports"),
+                           QStringLiteral("decode"), QStringLiteral("logbook")};
+const QStringList LogbookCommands{QStringLiteral("list"), QStringLiteral("show"), QStringLiteral("diff"),
+                                  QStringLiteral("export"), QStringLiteral("print")};
 
 struct Options {
     QString port;
@@ -98,6 +116,12 @@ struct Options {
     QString text;
     QString breakIn;
     QString pdf;
+    QString logbook;
+    QString saveImage;
+    QString filter;
+    QStringList words;
+    bool noLogbook = false;
+    bool plain = false;
     bool engineRebuild = false;
     bool yes = false;
 };
@@ -127,10 +151,12 @@ std::optional<QString> parse(const QStringList &arguments, Options &o, bool &hel
     const auto valued = [](const char *name) { return QCommandLineOption(QLatin1String(name), {}, QStringLiteral("v")); };
     const QCommandLineOption port = valued("port"), config = valued("config"), demo = valued("demo"),
                              trace = valued("trace"), format = valued("format"), comment = valued("comment"),
-                             breakIn = valued("break-in"), pdf = valued("pdf");
-    const QCommandLineOption engineRebuild(QStringLiteral("engine-rebuild")), yes(QStringLiteral("yes"));
-    parser.addOptions({helpOption, versionOption, port, config, demo, trace, format, comment, breakIn, pdf,
-                       engineRebuild, yes});
+                             breakIn = valued("break-in"), pdf = valued("pdf"), logbook = valued("logbook"),
+                             saveImage = valued("save-image"), filter = valued("filter");
+    const QCommandLineOption engineRebuild(QStringLiteral("engine-rebuild")), yes(QStringLiteral("yes")),
+        noLogbook(QStringLiteral("no-logbook")), plain(QStringLiteral("plain"));
+    parser.addOptions({helpOption, versionOption, port, config, demo, trace, format, comment, breakIn, pdf, logbook,
+                       saveImage, filter, engineRebuild, yes, noLogbook, plain});
 
     // "--demo" alone means the echoing kind.
     QStringList args = arguments;
@@ -154,20 +180,40 @@ std::optional<QString> parse(const QStringList &arguments, Options &o, bool &hel
     o.pdf = parser.value(pdf);
     o.engineRebuild = parser.isSet(engineRebuild);
     o.yes = parser.isSet(yes);
+    o.logbook = parser.value(logbook);
+    o.noLogbook = parser.isSet(noLogbook);
+    o.saveImage = parser.value(saveImage);
+    o.filter = parser.value(filter);
+    o.plain = parser.isSet(plain);
 
     const QStringList words = parser.positionalArguments();
     if (words.isEmpty())
         return QStringLiteral("no command given");
     o.command = words.first();
+    o.words = words;
     if (!Commands.contains(o.command))
         return QStringLiteral("unknown command ") + o.command;
     const bool writing = o.command == QLatin1String("write-user-data");
-    if (writing && words.size() < 2)
-        return QStringLiteral("write-user-data needs the TEXT to write");
-    if (words.size() > (writing ? 2 : 1))
+    // How many words each command takes after its name.
+    qsizetype takes = writing || o.command == QLatin1String("decode") ? 1 : 0;
+    if (o.command == QLatin1String("logbook")) {
+        const QString what = words.value(1);
+        if (!LogbookCommands.contains(what))
+            return QStringLiteral("logbook takes list, show ID, diff ID1 ID2, export or print ID");
+        takes = what == QLatin1String("diff") ? 3 : what == QLatin1String("show") || what == QLatin1String("print") ? 2 : 1;
+        for (const QString &id : words.mid(2))
+            if (id.toLongLong() <= 0)
+                return QStringLiteral("logbook %1: %2 is not a download's number").arg(what, id);
+    }
+    if (words.size() < 1 + takes)
+        return writing ? QStringLiteral("write-user-data needs the TEXT to write")
+                       : QStringLiteral("%1 needs more arguments").arg(words.join(QLatin1Char(' ')));
+    if (words.size() > 1 + takes)
         return QStringLiteral("unexpected argument ") + words.last();
     if (writing)
         o.text = words[1];
+    if (o.noLogbook && !o.logbook.isEmpty())
+        return QStringLiteral("--logbook and --no-logbook do not go together");
 
     if (parser.isSet(demo) && o.demo != QLatin1String("echo") && o.demo != QLatin1String("plain"))
         return QStringLiteral("--demo takes echo or plain");
@@ -192,8 +238,12 @@ std::optional<QString> parse(const QStringList &arguments, Options &o, bool &hel
         return QStringLiteral("--break-in takes on or off");
     if (!writing && (!o.breakIn.isEmpty() || o.engineRebuild || o.yes))
         return QStringLiteral("--break-in, --engine-rebuild and --yes belong to write-user-data");
-    if (!o.pdf.isEmpty() && !CommandLine::isPrintCommand(o.command))
+    const bool printing = CommandLine::isPrintCommand(o.command)
+                          || (o.command == QLatin1String("logbook") && words.value(1) == QLatin1String("print"));
+    if (!o.pdf.isEmpty() && !printing)
         return QStringLiteral("--pdf belongs to print and print-chart");
+    if (!o.saveImage.isEmpty() && o.command != QLatin1String("read"))
+        return QStringLiteral("--save-image belongs to read");
     return std::nullopt;
 }
 
@@ -333,6 +383,40 @@ int CommandLine::run(const PrintHook &print)
     }
     const Features features = Features::fromConfigLines(config.ConfigLines);
 
+    // The logbook keeps every download; it is read offline by its own commands.
+    Logbook logbook;
+    std::optional<QString> logbookUnusable;
+    if (!o.noLogbook)
+        logbookUnusable = logbook.open(o.logbook.isEmpty() ? Logbook::defaultPath() : o.logbook);
+    if (o.command == QLatin1String("logbook")) {
+        if (o.noLogbook)
+            return fail(QStringLiteral("logbook: --no-logbook leaves no logbook to read"));
+        if (logbookUnusable)
+            return fail(*logbookUnusable);
+        if (o.words.value(1) != QLatin1String("print"))
+            return LogbookCommands::run(logbook, o.words, o.format, o.filter, config);
+        const auto kept = logbook.load(o.words.value(2).toLongLong());
+        if (!kept)
+            return fail(QStringLiteral("%1: there is no download %2 in the logbook").arg(logbook.path(), o.words.value(2)));
+        if (!print)
+            return fail(QStringLiteral("printing is not available"));
+        const ModuleStatistics stats = kept->decode();
+        return print({QStringLiteral("print"), o.pdf, o.comment, stats, config.MakerLines.value(0),
+                      features.StatusDisplayEnabled, console, logbook.path()})
+                   ? ExitOk
+                   : ExitFailed;
+    }
+    if (o.command == QLatin1String("decode")) {
+        QFile file(o.words.value(1));
+        const auto kept = file.open(QIODevice::ReadOnly) && QFileInfo(file).isFile()
+                              ? ModuleImage::toDownload(file.read(ModuleImage::Size + 1), !o.plain)
+                              : std::nullopt;
+        if (!kept)
+            return fail(QStringLiteral("%1: not a readable 256-byte image").arg(file.fileName()));
+        LogbookCommands::show(*kept, o.format, config, features.StatusDisplayEnabled);
+        return ExitOk;
+    }
+
     // The port: a device, a mapped ComN, or the simulated module on every port.
     const QSettings settings;
     int portNumber = settings.value(QStringLiteral("Properties/CommPort"), 1).toInt();
@@ -381,6 +465,10 @@ int CommandLine::run(const PrintHook &print)
     view.onBreakInLimitClicked = [&] { operations.breakInLimitClicked(); };
     view.onEngineRebuildClicked = [&] { operations.engineRebuildClicked(); };
     const FailureMessage messages(link, operations, console);
+    if (!o.noLogbook)
+        operations.keep = [&](const Download &d) {
+            return logbookUnusable ? logbookUnusable : logbook.save(d);
+        };
 
     operations.readStatistics();
     if (!operations.lastReadComplete())
@@ -411,6 +499,16 @@ int CommandLine::run(const PrintHook &print)
         const PrintRequest request{o.command, o.pdf, o.comment, stats, config.MakerLines.value(0),
                                    features.StatusDisplayEnabled, console, link.deviceName()};
         return print(request) ? ExitOk : ExitFailed;
+    }
+
+    // A download the logbook could not keep still completed; the user hears of it.
+    for (const auto &[text, title] : std::as_const(console.shown))
+        if (title == QLatin1String(ModuleOperations::KeepFailedTitle))
+            std::fprintf(stderr, "runlog-cli: %s\n", qPrintable(text));
+    if (!o.saveImage.isEmpty()) {
+        QFile image(o.saveImage);
+        if (!image.open(QIODevice::WriteOnly) || image.write(ModuleImage::fromDownload(operations.lastDownload())) != ModuleImage::Size)
+            return fail(QStringLiteral("%1: cannot write the image: %2").arg(o.saveImage, image.errorString()));
     }
 
     QTextStream out(stdout);

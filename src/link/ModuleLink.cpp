@@ -242,7 +242,8 @@ void ModuleLink::readUserData()
 {
     readBlock(
         "ReadUserData", m_moduleEchoes ? 112 : 224, Link::UserDataSize, 1 + echo(), m_moduleEchoes,
-        [this](int, quint8 d) {
+        [this](int k, quint8 d) {
+            m_userDataBytes[size_t(k)] = d;
             if (d >= Link::FirstPrintable && d <= Link::LastUserDataCharacter)
                 m_userData += QChar(d);
         },

@@ -25,6 +25,7 @@ class ModuleLink : public QObject {
 public:
     using StatisticsImage = std::array<quint8, Link::StatisticsBlockSize>;
     using TemperatureImage = std::array<quint8, Link::TemperatureBlockSize>;
+    using UserDataImage = std::array<quint8, Link::UserDataSize>;
 
     ModuleLink(SerialPort &port, LinkTiming &timing, Prompt &prompt, ModuleTexts &texts, QObject *parent = nullptr);
 
@@ -58,6 +59,8 @@ public:
     const QString &userData() const { return m_userData; }
     const StatisticsImage &eepromData() const { return m_eepromData; }
     const TemperatureImage &tempData() const { return m_tempData; }
+    // The user-data bytes as they came, before the text keeps only its printable ones.
+    const UserDataImage &userDataBytes() const { return m_userDataBytes; }
 
     void pause(int ms) { m_timing.delay(ms); }
 
@@ -104,6 +107,7 @@ private:
     bool m_moduleEchoes = false;
     StatisticsImage m_eepromData{};
     TemperatureImage m_tempData{};
+    UserDataImage m_userDataBytes{};
     qint64 m_sentAtMs = 0;
 
     QStringList m_incomplete;

@@ -1,6 +1,7 @@
 #include "ModuleOperations.h"
 
 #include "MemoryMap.h"
+#include "Download.h"
 #include "ModuleStatistics.h"
 #include "NumberFormat.h"
 #include "StatisticsDecoder.h"
@@ -198,6 +199,91 @@ void ModuleOperations::doReadStatistics()
     }
     m_link.closePort();
     m_lastReadComplete = m_link.incompleteOperations().isEmpty() && m_link.failuresReported() == 0;
+    if (m_lastReadComplete && keep)
+        if (const auto why = keep(lastDownload()))
+            m_prompt.message(QStringLiteral("This download could not be kept in the logbook: %1").arg(*why),
+                             QString::fromLatin1(KeepFailedTitle), Box::OkOnly | Box::Exclamation);
+}
+
+Download ModuleOperations::lastDownload() const
+{
+    Download d;
+    d.takenAt = QDateTime::currentDateTimeUtc();
+    d.port = m_link.deviceName();
+    d.firmwareID = m_stats.FirmwareID;
+    d.moduleEchoes = m_link.moduleEchoes();
+    d.statistics = m_link.eepromData();
+    if (m_stats.recordsTemperatures())
+        d.temperatures = m_link.tempData();
+    const auto &bytes = m_link.userDataBytes();
+    d.userData = QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size()));
+    if (m_features.StatusDisplayEnabled)
+        d.status = quint8(m_stats.ModuleStatus);
+    return d;
+}
+
+void ModuleOperations::show(const Download &d)
+{
+    clearData();
+    static_cast<ModuleStatistics &>(m_stats) = d.decode();
+    m_view.setField(Field::FirmwareID, firmwareIdCaption(m_stats.FirmwareID));
+    m_view.setUserDataText(m_stats.UserData.trimmed());
+    for (int k = 0; k < MemoryMap::RpmBandCount; ++k)
+        m_view.setCell(k < 7 ? Grid::HoursLow : Grid::HoursHigh, k < 7 ? k + 1 : k - 6,
+                       NumberFormat::hours(m_stats.RPMBandHours[size_t(k)]));
+    m_view.setField(Field::TotalHrs, NumberFormat::hours(m_stats.TotalHrs));
+    m_view.setField(Field::LimitSecs, NumberFormat::limitSeconds(m_stats.LimitSecs));
+    m_view.setField(Field::MaxRPM, NumberFormat::rpm(m_stats.MaxRPM));
+    m_view.setField(Field::EngStarts, NumberFormat::starts(m_stats.EngStarts));
+    m_view.setWotVisible(m_stats.recordsWot());
+    m_view.setField(Field::WOTTotalHrs, m_stats.recordsWot() ? NumberFormat::hours(Decode::wotHours(d.statistics)) : QString());
+    m_view.setTempGridVisible(m_stats.recordsTemperatures());
+    if (m_stats.recordsTemperatures())
+        for (int j = 0; j < MemoryMap::TempBandCount; ++j)
+            m_view.setCell(Grid::TempHours, j + 1, NumberFormat::hours(m_stats.TempBandHours[size_t(j)]));
+    if (m_features.StatusDisplayEnabled && d.status) {
+        m_view.setBreakInLimitChecked(m_stats.BreakInLimit);
+        m_view.setEngineRebuildChecked(m_stats.EngineRebuild);
+    }
+}
+
+bool ModuleOperations::keepBeforeClearing(const QString &reason, const char *title)
+{
+    if (!keep)
+        return true;  // the user keeps no logbook
+    // The blocks the clearing touches, read as Read Statistics reads them.
+    std::optional<QString> why;
+    Download d;
+    m_link.readEEPROMData();
+    if (!m_link.linkOK()) {
+        why = QStringLiteral("the statistics could not be read from the module");
+    } else {
+        d.statistics = m_link.eepromData();
+        if (StatisticsDecoder::dataFlags(d.statistics) & MemoryMap::RecordsTemperatures) {
+            m_link.readTempData();
+            if (m_link.linkOK())
+                d.temperatures = m_link.tempData();
+            else
+                why = QStringLiteral("the temperatures could not be read from the module");
+        }
+    }
+    if (!why) {
+        d.takenAt = QDateTime::currentDateTimeUtc();
+        d.port = m_link.deviceName();
+        d.firmwareID = m_stats.FirmwareID;
+        d.moduleEchoes = m_link.moduleEchoes();
+        d.userData = m_stats.UserData.toLatin1().leftJustified(Link::UserDataSize, char(Link::UserDataFill), true);
+        d.reason = reason;
+        why = keep(d);
+    }
+    if (!why)
+        return true;
+    m_prompt.message(QStringLiteral("Nothing was cleared: the counters about to be cleared could not be kept in the "
+                                    "logbook first (%1).")
+                         .arg(*why),
+                     QString::fromLatin1(title), Box::OkOnly | Box::Exclamation);
+    m_progress.check(false);
+    return false;
 }
 
 bool ModuleOperations::writeUserData()
@@ -256,7 +342,7 @@ bool ModuleOperations::writeUserData()
                 m_stats.BreakInLimit = false;
             }
         }
-        if (rebuild && !m_progress.stopped()) {
+        if (rebuild && !m_progress.stopped() && keepBeforeClearing(QStringLiteral("before the engine-rebuild clearing"), "")) {
             m_stats.ModuleStatus |= MemoryMap::EngineRebuildBit;
             m_stats.EngineRebuild = true;
             linkStep([&] { m_link.setEEPROMAddress(MemoryMap::layoutFor(m_link.moduleEchoes()).statisticsBlock); });
@@ -289,6 +375,10 @@ bool ModuleOperations::eraseRpmLimitData()
     if (!readFirmwareIdFor(EraseIdFailedText, EraseTitle))
         return true;
     m_progress.start({{QStringLiteral("the RPM-limit data"), MemoryMap::RpmLimitDataSize}});
+    if (!keepBeforeClearing(QStringLiteral("before Erase RPM Limit Data"), EraseTitle)) {
+        m_link.closePort();
+        return true;
+    }
     m_link.setEEPROMAddress(MemoryMap::layoutFor(m_link.moduleEchoes()).rpmLimitData);
     if (!m_link.linkOK()) {
         // Nothing was written; the user is told so rather than left to guess.

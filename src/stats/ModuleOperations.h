@@ -9,6 +9,7 @@
 #include <functional>
 
 class ModuleLink;
+struct Download;
 class Prompt;
 class StatisticsView;
 struct ModuleStatistics;
@@ -41,6 +42,16 @@ public:
 
     static QString firmwareIdCaption(const QString &id);  // every "&" doubled for a label
 
+    // Where every download that completes is kept, and, before a clearing write, what it
+    // is about to clear: returns why it could not be kept. Unset, nothing is kept.
+    std::function<std::optional<QString>(const Download &)> keep;
+    // The download a completed Read Statistics made.
+    Download lastDownload() const;
+    // Shows a kept download as Read Statistics would have shown it, without the module.
+    void show(const Download &download);
+
+    static constexpr char KeepFailedTitle[] = "Logbook";
+
     static constexpr char ReadIdFailedText[] = "Firmware ID read failed - cannot read Runlog.";
     static constexpr char WriteIdFailedText[] = "Firmware ID read failed - cannot write user data.";
     static constexpr char EraseIdFailedText[] = "Firmware ID read failed - cannot erase data.";
@@ -66,6 +77,9 @@ private:
     bool linkStep(const std::function<void()> &step);
     // After a write that stopped: one box saying what reached the module, and the port closed.
     void reportStoppedWrite(const char *title);
+    // Reads and keeps what a clearing is about to destroy; false (the user told why) when
+    // it could not be read or kept, and then nothing may be cleared.
+    bool keepBeforeClearing(const QString &reason, const char *title);
     void readBackAfterWrites();
     int statusAddress() const;
     void exclaim(const char *text, const char *title = "");

@@ -51,6 +51,7 @@ QStringList WriteProgress::outcome() const
 
 QString WriteProgress::summary() const
 {
-    return QStringLiteral("The module did not complete a step of the write, so nothing more was sent to it.\n\n")
+    return QStringLiteral("The write stopped at a step that did not complete, so nothing more was sent to the "
+                          "module.\n\n")
            + outcome().join(QLatin1Char('\n')) + QStringLiteral("\n\nCheck the cable and the port, then write again.");
 }

@@ -1,0 +1,122 @@
+#include "LogbookDialog.h"
+
+#include "logbook/Accumulation.h"
+#include "logbook/Logbook.h"
+#include "reports/ReportLayout.h"
+#include "stats/NumberFormat.h"
+
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+enum Column { Date, FirmwareID, UserData, TotalHours, EngineStarts, Reason, ColumnCount };
+}
+
+LogbookDialog::LogbookDialog(const Logbook &logbook, QWidget *parent) : QDialog(parent), m_logbook(logbook)
+{
+    setObjectName(QStringLiteral("logbookDialog"));
+    setWindowTitle(QStringLiteral("Logbook"));
+    m_filter = new QLineEdit(this);
+    m_filter->setObjectName(QStringLiteral("logbookFilter"));
+    m_filter->setPlaceholderText(QStringLiteral("Filter by firmware ID or user data"));
+    m_filter->setClearButtonEnabled(true);
+    m_table = new QTableWidget(0, ColumnCount, this);
+    m_table->setHorizontalHeaderLabels({QStringLiteral("Date"), QStringLiteral("Firmware ID"), QStringLiteral("User Data"),
+                                        QStringLiteral("Total Hours"), QStringLiteral("Engine Starts"),
+                                        QStringLiteral("Kept")});
+    m_table->verticalHeader()->hide();
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_comparison = new QPlainTextEdit(this);
+    m_comparison->setReadOnly(true);
+    m_comparison->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_comparison->setPlaceholderText(QStringLiteral("Select two downloads of one engine to see what it ran between them."));
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    QPushButton *open = buttons->addButton(QStringLiteral("&Open"), QDialogButtonBox::AcceptRole);
+    open->setObjectName(QStringLiteral("logbookOpen"));
+    connect(open, &QPushButton::clicked, this, &LogbookDialog::openSelected);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_filter, &QLineEdit::textChanged, this, &LogbookDialog::refresh);
+    connect(m_table, &QTableWidget::itemSelectionChanged, this, &LogbookDialog::compare);
+    connect(m_table, &QTableWidget::cellDoubleClicked, this, &LogbookDialog::openSelected);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_filter);
+    layout->addWidget(m_table, 3);
+    layout->addWidget(m_comparison, 2);
+    layout->addWidget(buttons);
+    resize(820, 560);
+    refresh();
+}
+
+void LogbookDialog::refresh()
+{
+    m_table->setRowCount(0);
+    for (const Logbook::Entry &e : m_logbook.list(m_filter->text().trimmed())) {
+        const int row = m_table->rowCount();
+        m_table->insertRow(row);
+        const QStringList texts{QLocale().toString(e.takenAt.toLocalTime(), QLocale::ShortFormat), e.firmwareID, e.userData,
+                                NumberFormat::hours(e.totalHrs), NumberFormat::starts(e.engStarts), e.reason};
+        for (int c = 0; c < ColumnCount; ++c) {
+            auto *item = new QTableWidgetItem(texts[c]);
+            item->setData(Qt::UserRole, e.id);
+            if (c == TotalHours || c == EngineStarts)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            m_table->setItem(row, c, item);
+        }
+    }
+    m_table->resizeColumnsToContents();
+}
+
+void LogbookDialog::openSelected()
+{
+    const QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    if (rows.isEmpty() || !onOpen)
+        return;
+    if (const auto d = m_logbook.load(rows.first().data(Qt::UserRole).toLongLong())) {
+        onOpen(*d);
+        accept();
+    }
+}
+
+void LogbookDialog::compare()
+{
+    const QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    if (rows.size() != 2) {
+        m_comparison->clear();
+        return;
+    }
+    // Newest first in the list: the lower row is the earlier download.
+    auto earlier = m_logbook.load(rows[0].data(Qt::UserRole).toLongLong());
+    auto later = m_logbook.load(rows[1].data(Qt::UserRole).toLongLong());
+    if (!earlier || !later)
+        return;
+    if (earlier->takenAt > later->takenAt)
+        std::swap(earlier, later);
+    const Accumulation a = Accumulation::between(earlier->decode(), later->decode());
+    ReportLines lines{ReportLine::title(QStringLiteral("Ran between the two downloads"), 1), ReportLine::empty(),
+                      ReportLine{{{1, QStringLiteral("Total Hours:")}, {24, NumberFormat::hours(a.TotalHrs)}}, 12},
+                      ReportLine{{{1, QStringLiteral("Total Hours at WOT:")}, {24, NumberFormat::hours(a.WOTTotalHrs)}}, 12},
+                      ReportLine{{{1, QStringLiteral("Engine Starts:")}, {24, QString::number(a.EngStarts)}}, 12},
+                      ReportLine::empty()};
+    const QStringList rpm = StatisticsReport::rpmBandLabels(), temp = StatisticsReport::tempBandLabels();
+    for (int k = 0; k < rpm.size(); ++k)
+        lines << ReportLine{{{1, rpm[k]}, {24, NumberFormat::hours(a.RPMBandHours[size_t(k)])}}, 12};
+    lines << ReportLine::empty();
+    for (int j = 0; j < temp.size(); ++j)
+        lines << ReportLine{{{1, temp[j]}, {24, NumberFormat::hours(a.TempBandHours[size_t(j)])}}, 12};
+    m_comparison->setPlainText(renderReportText(lines));
+}
+
+QString LogbookDialog::comparison() const
+{
+    return m_comparison->toPlainText();
+}

@@ -1,0 +1,36 @@
+#include "Download.h"
+
+#include "link/LinkConstants.h"
+
+namespace Decode = StatisticsDecoder;
+
+QString Download::userText(const QByteArray &bytes)
+{
+    QString text;
+    for (char c : bytes)
+        if (quint8(c) >= Link::FirstPrintable && quint8(c) <= Link::LastUserDataCharacter)
+            text += QLatin1Char(c);
+    return text;
+}
+
+ModuleStatistics Download::decode() const
+{
+    ModuleStatistics s;
+    s.FirmwareID = firmwareID;
+    s.UserData = userText(userData);
+    s.RPMBandHours = Decode::rpmBandHours(statistics);
+    s.TotalHrs = Decode::totalHrs(statistics, Decode::bandSum(s.RPMBandHours));
+    s.LimitSecs = Decode::limitSecs(statistics);
+    s.MaxRPM = Decode::maxRPM(statistics);
+    s.EngStarts = Decode::engStarts(statistics);
+    s.DataFlags = Decode::dataFlags(statistics);
+    if (s.recordsWot()) {
+        const float wot = Decode::wotHours(statistics);
+        s.WOTTotalHrs = wot > s.TotalHrs ? s.TotalHrs : wot;
+    }
+    if (s.recordsTemperatures() && temperatures)
+        s.TempBandHours = Decode::tempBandHours(*temperatures);
+    if (status)
+        Decode::applyStatus(s, *status);
+    return s;
+}
