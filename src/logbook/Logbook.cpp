@@ -116,9 +116,6 @@ std::optional<QString> Logbook::migrate()
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection);
     QSqlQuery q(db);
-    q.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
-    // Durable against a crash of the program; a power cut may lose the last download, never an earlier one.
-    q.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
     if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
         return QStringLiteral("%1 cannot be read: %2").arg(m_path, q.lastError().text());
     const int version = q.value(0).toInt();
@@ -126,6 +123,10 @@ std::optional<QString> Logbook::migrate()
         return QStringLiteral("%1 was written by a newer Runlog (logbook version %2)").arg(m_path).arg(version);
     if (version == 0 && !db.tables().isEmpty())
         return QStringLiteral("%1 is not a logbook (a database of another program); it is left as it is").arg(m_path);
+    // Only now that the file is known to be ours: WAL changes the file's header.
+    q.exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+    // Durable against a crash of the program; a power cut may lose the last download, never an earlier one.
+    q.exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
     for (int v = version; v < SchemaVersion; ++v) {
         db.transaction();
         for (const QString &statement : QString::fromLatin1(Migrations[v]).split(QLatin1Char(';'), Qt::SkipEmptyParts))

@@ -1,3 +1,4 @@
+#include "stats/Download.h"
 #include "support/OperationsRig.h"
 
 #include <QTest>
@@ -317,6 +318,65 @@ private Q_SLOTS:
         QCOMPARE(rig.view.field(Field::EngStarts), starts);
         QVERIFY(rig.prompt.shown().isEmpty());
         QVERIFY(!rig.link.isPortOpen());
+    }
+
+    void countersAreKeptBeforeTheyAreCleared_data()
+    {
+        QTest::addColumn<bool>("erase");
+        QTest::addColumn<bool>("keptOk");
+        QTest::newRow("engine rebuild") << false << true;
+        QTest::newRow("engine rebuild, logbook unwritable") << false << false;
+        QTest::newRow("erase") << true << true;
+        QTest::newRow("erase, logbook unwritable") << true << false;
+    }
+
+    void countersAreKeptBeforeTheyAreCleared()
+    {
+        QFETCH(bool, erase);
+        QFETCH(bool, keptOk);
+        OperationsRig rig(true, QStringLiteral("echo-full.bin"));
+        auto e = rig.module.eeprom();
+        e[53] = 0x05;
+        rig.module.setEeprom(e);
+        rig.operations.readStatistics();
+        rig.prompt.type(QStringLiteral("yes"));
+        rig.view.setEngineRebuildChecked(true);
+        rig.view.setUserDataText(QStringLiteral("KEPT"));
+        rig.module.clearWrites();
+        rig.prompt.clear();
+        const auto before = rig.module.eeprom();
+
+        QList<Download> kept;
+        qsizetype writesWhenKept = -1;
+        rig.operations.keep = [&](const Download &d) -> std::optional<QString> {
+            kept << d;
+            if (writesWhenKept < 0)
+                writesWhenKept = rig.module.writes().size();
+            return keptOk ? std::nullopt : std::optional<QString>(QStringLiteral("disk full"));
+        };
+        if (erase)
+            rig.operations.eraseRpmLimitData();
+        else
+            rig.operations.writeUserData();
+
+        // The copy was taken from the module before its first cleared byte, with its blocks whole.
+        QVERIFY(!kept.isEmpty());
+        QCOMPARE(kept.first().reason, erase ? QStringLiteral("before Erase RPM Limit Data")
+                                            : QStringLiteral("before the engine-rebuild clearing"));
+        for (int i = 0; i < 48; ++i)
+            QCOMPARE(kept.first().statistics[size_t(i)], before[size_t(64 + i)]);
+        QVERIFY(kept.first().temperatures);
+        QCOMPARE(writesWhenKept, erase ? 0 : 32);
+        const Writes zeros = erase ? Writes{} : text(112, "KEPT");
+        if (keptOk) {
+            QVERIFY(rig.module.writes().size() > zeros.size());
+            QCOMPARE(kept.size(), 2);  // and the read-back, as every completed download
+        } else {
+            QCOMPARE(rig.module.writes(), zeros);  // no clearing byte, no status byte
+            QVERIFY2(rig.prompt.texts().first().contains(QLatin1String("Nothing was cleared")) &&
+                         rig.prompt.texts().first().contains(QLatin1String("disk full")),
+                     qPrintable(rig.prompt.texts().join('|')));
+        }
     }
 
     void eraseWithoutAnIdWritesNothing()

@@ -1,3 +1,4 @@
+#include "stats/Download.h"
 #include "support/OperationsRig.h"
 
 #include <QTest>
@@ -114,6 +115,44 @@ private Q_SLOTS:
         QCOMPARE(rig.view.userDataText(), QString());
         if (fault == QLatin1String("unplugged"))
             QCOMPARE(rig.stats.FirmwareID, QString());
+    }
+
+    void aCompletedDownloadIsKeptAsTheModuleHoldsIt_data()
+    {
+        QTest::addColumn<int>("silentAfter");  // -1: the download completes
+        QTest::newRow("complete") << -1;
+        QTest::newRow("the line goes quiet") << 40;
+    }
+
+    void aCompletedDownloadIsKeptAsTheModuleHoldsIt()
+    {
+        QFETCH(int, silentAfter);
+        OperationsRig rig(true, QStringLiteral("echo-full.bin"));
+        rig.module.faults().silentAfter = silentAfter;
+        QList<Download> kept;
+        rig.operations.keep = [&](const Download &d) -> std::optional<QString> {
+            kept << d;
+            return std::nullopt;
+        };
+        rig.operations.readStatistics();
+        QCOMPARE(kept.size(), silentAfter < 0 ? 1 : 0);
+        if (kept.isEmpty())
+            return;
+        const auto &image = rig.module.eeprom();
+        const Download &d = kept.first();
+        for (int i = 0; i < 48; ++i)
+            QCOMPARE(d.statistics[size_t(i)], image[size_t(64 + i)]);
+        for (int j = 0; j < 14; ++j)
+            QCOMPARE(d.temperatures.value()[size_t(j)], image[size_t(144 + j)]);
+        QCOMPARE(d.userData, QByteArray(reinterpret_cast<const char *>(image.data()) + 112, 32));
+        QCOMPARE(int(d.status.value()), int(image[53]));
+        QCOMPARE(d.firmwareID, QStringLiteral("RL-7.02"));
+        QVERIFY(d.moduleEchoes);
+        // Decoded again, the kept bytes give what the window showed.
+        const ModuleStatistics decoded = d.decode();
+        QCOMPARE(decoded.TotalHrs, rig.stats.TotalHrs);
+        QCOMPARE(decoded.TempBandHours, rig.stats.TempBandHours);
+        QCOMPARE(decoded.UserData, rig.stats.UserData);
     }
 
     void temperaturesKeepTheirValuesWhenNotRecorded()

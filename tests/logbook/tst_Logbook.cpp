@@ -1,0 +1,154 @@
+#include "logbook/Logbook.h"
+#include "logbook/ModuleImage.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+Download sample(bool temperatures, bool status)
+{
+    Download d;
+    d.takenAt = QDateTime(QDate(2026, 12, 7), QTime(9, 30, 15, 250), Qt::UTC);
+    d.port = QStringLiteral("/dev/ttyUSB0");
+    d.firmwareID = QStringLiteral("RL-7.02 IGN E");
+    d.moduleEchoes = true;
+    for (int i = 0; i < 48; ++i)
+        d.statistics[size_t(i)] = quint8(i * 7 + 3);
+    if (temperatures)
+        d.temperatures = StatisticsDecoder::TemperatureImage{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 255};
+    d.userData = QByteArray("HULL 7\x07\xff").leftJustified(32, ' ');
+    if (status)
+        d.status = 0xC5;
+    return d;
+}
+
+bool same(const Download &a, const Download &b)
+{
+    return a.takenAt == b.takenAt && a.port == b.port && a.firmwareID == b.firmwareID && a.moduleEchoes == b.moduleEchoes
+           && a.statistics == b.statistics && a.temperatures == b.temperatures && a.userData == b.userData
+           && a.status == b.status && a.reason == b.reason;
+}
+}  // namespace
+
+// The logbook file: what goes in comes out byte for byte, old logbooks are brought up to
+// date, and a file that is not one is never touched.
+class tst_Logbook : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void keepsTheBytesAsRead_data()
+    {
+        QTest::addColumn<bool>("temperatures");
+        QTest::addColumn<bool>("status");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("everything") << true << true << "";
+        QTest::newRow("no temperatures, no status") << false << false << "";
+        QTest::newRow("kept before a clearing") << true << false << "before the engine-rebuild clearing";
+    }
+
+    void keepsTheBytesAsRead()
+    {
+        QFETCH(bool, temperatures);
+        QFETCH(bool, status);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("logbook.sqlite"));
+        Download d = sample(temperatures, status);
+        d.reason = reason;
+        qint64 id = 0;
+        {
+            Logbook logbook;
+            QCOMPARE(logbook.open(path), std::nullopt);
+            QCOMPARE(logbook.save(d, &id), std::nullopt);
+        }
+        Logbook reopened;
+        QCOMPARE(reopened.open(path), std::nullopt);
+        const auto back = reopened.load(id);
+        QVERIFY(back && same(*back, d));
+        // The module image holds the same blocks at the module's addresses.
+        const QByteArray image = ModuleImage::fromDownload(d);
+        const auto fromImage = ModuleImage::toDownload(image, true);
+        QCOMPARE(fromImage->statistics, d.statistics);
+        QCOMPARE(fromImage->userData, d.userData);
+        QCOMPARE(image.at(0), char(0xFF));
+        const QList<Logbook::Entry> entries = reopened.list(QStringLiteral("hull"));
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries.first().userData, QStringLiteral("HULL 7"));
+        QCOMPARE(entries.first().reason, reason);
+        QVERIFY(reopened.list(QStringLiteral("nothing like it")).isEmpty());
+    }
+
+    void anOlderLogbookOpensAfterItsMigration()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("old.sqlite"));
+        {
+            // A logbook as the first version of the schema wrote it.
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec(QStringLiteral("CREATE TABLE download (id INTEGER PRIMARY KEY, taken_at INTEGER NOT NULL, "
+                                          "port TEXT NOT NULL, firmware_id TEXT NOT NULL, echoes INTEGER NOT NULL, "
+                                          "statistics BLOB NOT NULL, temperatures BLOB, user_data BLOB NOT NULL, "
+                                          "status INTEGER)")));
+            QVERIFY(q.exec(QStringLiteral("PRAGMA user_version = 1")));
+            q.prepare(QStringLiteral("INSERT INTO download VALUES (1, 1765000000000, 'Com3', 'OLD', 1, ?, NULL, ?, 5)"));
+            q.addBindValue(QByteArray(48, '\x01'));
+            q.addBindValue(QByteArray("OLD ONE").leftJustified(32, ' '));
+            QVERIFY(q.exec());
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("old"));
+        Logbook logbook;
+        QCOMPARE(logbook.open(path), std::nullopt);
+        const auto old = logbook.load(1);
+        QVERIFY(old);
+        QCOMPARE(old->firmwareID, QStringLiteral("OLD"));
+        QCOMPARE(old->reason, QString());
+        QCOMPARE(logbook.save(sample(false, false)), std::nullopt);
+        QCOMPARE(logbook.list().size(), 2);
+    }
+
+    void aFileThatIsNotALogbookIsLeftAlone_data()
+    {
+        QTest::addColumn<QByteArray>("contents");  // "OTHER": a database of another program
+        QTest::newRow("text") << QByteArray("my notes\n");
+        QTest::newRow("another program's database") << QByteArray("OTHER");
+    }
+
+    void aFileThatIsNotALogbookIsLeftAlone()
+    {
+        QFETCH(QByteArray, contents);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("file"));
+        if (contents == "OTHER") {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(QStringLiteral("CREATE TABLE notes (text TEXT)")));
+            db.close();
+            QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        } else {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(contents) == contents.size());
+        }
+        QFile before(path);
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        const QByteArray bytes = before.readAll();
+        before.close();
+
+        Logbook logbook;
+        const auto why = logbook.open(path);
+        QVERIFY(why && why->contains(QLatin1String("is not a logbook")));
+        QVERIFY(logbook.save(sample(true, true)).has_value());
+        QFile after(path);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), bytes);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Logbook)
+#include "tst_Logbook.moc"
