@@ -41,7 +41,7 @@ public:
 
     // Keeps a download; the reason when it could not be kept.
     std::optional<QString> save(const Download &download, qint64 *id = nullptr);
-    // Newest first; the filter matches the firmware ID or the user data, in any case.
+    // Newest first (in the order kept); the filter matches the firmware ID or the user data, in any case.
     QList<Entry> list(const QString &filter = {}, int limit = -1) const;
     std::optional<Download> load(qint64 id) const;
     // Every download, oldest first, for an export.
