@@ -182,7 +182,7 @@ QList<Logbook::Entry> Logbook::list(const QString &filter, int limit) const
     q.prepare(QStringLiteral("SELECT %1 FROM download %2 ORDER BY id DESC LIMIT %3")
                   .arg(QLatin1String(Columns),
                        filter.isEmpty() ? QString()
-                                        : QStringLiteral("WHERE user_data LIKE ? OR firmware_id LIKE ?"))
+                                        : QStringLiteral("WHERE CAST(user_data AS TEXT) LIKE ? OR firmware_id LIKE ?"))
                   .arg(limit));
     if (!filter.isEmpty()) {
         const QString pattern = QLatin1Char('%') + filter + QLatin1Char('%');
