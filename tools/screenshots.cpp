@@ -1,6 +1,7 @@
 // Takes the README's pictures: the real windows after a demo download, on whatever
 // platform runs it (scripts/screenshots runs it under Xvfb).
 #include "app/Configuration.h"
+#include "app/LogbookDialog.h"
 #include "app/MainWindow.h"
 #include "app/SplashWindow.h"
 #include "reports/ChartPrintout.h"
@@ -19,6 +20,9 @@
 #include <QDir>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -63,6 +67,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Runlog-screenshots"));
+    QCoreApplication::setApplicationName(QStringLiteral("Runlog"));  // as the window sets it
     const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(outDir);
 
@@ -85,6 +90,9 @@ int main(int argc, char *argv[])
     EventLoopTiming timing;
     QuietPrompt prompt;
 
+    // A logbook of its own, with a season between two downloads and a copy kept before an erase.
+    QTemporaryDir logbookDir;
+    QSettings().setValue(QLatin1String(MainWindow::LogbookFileSetting), logbookDir.filePath(QStringLiteral("logbook.sqlite")));
     MainWindow window(config, stats, port, timing, prompt);
     window.show();
     window.operations().readStatistics();
@@ -103,7 +111,26 @@ int main(int argc, char *argv[])
             printTo(QDir(outDir).filePath(QStringLiteral("chart-printout.pdf")), [&](QPrinter &p) {
                 ChartPrintout::print(p, prompt, *chart, stats, config.MakerLines.first(), true);
             });
-            QCoreApplication::exit(ok ? 0 : 1);
+            chart->close();
+            {
+                auto later = DemoImage::make(true);
+                for (int k = 0; k < 26; k += 2)
+                    later[size_t(64 + k)] = quint8(later[size_t(64 + k)] + 40 + k * 3);
+                later[64 + 32] = 0x0B;  // 1291 starts, 57 more
+                later[64 + 33] = 0x05;
+                module.setEeprom(later);
+                window.operations().readStatistics();
+                window.operations().eraseRpmLimitData();
+            }
+            auto *logbook = new LogbookDialog(window.logbook(), &window);
+            logbook->show();
+            logbook->table()->selectRow(0);
+            logbook->table()->setSelectionMode(QAbstractItemView::MultiSelection);
+            logbook->table()->selectRow(3);
+            QTimer::singleShot(300, [&, logbook] {
+                ok = grabWindow(logbook, QDir(outDir).filePath(QStringLiteral("logbook.png"))) && ok;
+                QCoreApplication::exit(ok ? 0 : 1);
+            });
         });
     });
     return app.exec();
