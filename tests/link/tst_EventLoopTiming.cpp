@@ -1,4 +1,6 @@
 #include "link/EventLoopTiming.h"
+#include "link/ModuleLink.h"
+#include "support/ScriptedPrompt.h"
 #include "sim/ModuleSimulator.h"
 #include "sim/SimulatedPort.h"
 
@@ -57,6 +59,26 @@ private Q_SLOTS:
             QVERIFY(took < 300);
         else
             QVERIFY(took > 300);
+    }
+
+    void aLateReplyWithinTheDeadlineIsAReply()
+    {
+        // A slow adapter: the firmware ID comes most of a second after the request.
+        ModuleSimulator module(false);
+        module.faults().silent = true;
+        SimulatedPort port(module);
+        EventLoopTiming timing;
+        ScriptedPrompt prompt;
+        ModuleTexts texts;
+        ModuleLink link(port, timing, prompt, texts);
+        port.setTrace([&](const QString &event) {
+            if (event == QLatin1String("write 10"))
+                QTimer::singleShot(700, [&] { port.inject("AB\r"); });
+        });
+        link.readFirmwareID();
+        QVERIFY2(prompt.shown().isEmpty(), qPrintable(prompt.texts().join('|')));
+        QVERIFY(link.linkOK());
+        QCOMPARE(texts.FirmwareID, QStringLiteral("AB"));
     }
 };
 

@@ -186,6 +186,7 @@ private Q_SLOTS:
             for (int k = 0; k < count; ++k)
                 QCOMPARE(int(rig.link.eepromData()[size_t(k)]), start + k);
         } else if (which == 1) {
+            rig.link.readUserData();  // read again: the text starts afresh
             QCOMPARE(rig.link.userData(),
                      echoes ? QStringLiteral("abcdefghijklmnopqrstuvwxyzabcdef") : QStringLiteral("SN12"));
         } else {

@@ -9,10 +9,12 @@
 #include <QBarSet>
 #include <QChartView>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -150,6 +152,41 @@ private Q_SLOTS:
         const auto pages = pdfPages(path);
         QCOMPARE(pages.size(), 1);
         QCOMPARE(withoutTime(pages.first()), expected);
+    }
+
+    void tabColumnsOnPaper()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("report.pdf"));
+        std::unique_ptr<QPrinter> printer(pdfPrinter(path));
+        ScriptedPrompt prompt;
+        StatisticsPrintout::print(*printer, prompt, sample(0), QStringLiteral("Korvane"), false);
+
+        // Where pdftotext finds each word's left edge, in points from the sheet's edge.
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+        QVERIFY(p.waitForFinished(30000));
+        const QString html = QString::fromUtf8(p.readAllStandardOutput());
+        const auto leftOf = [&](const QString &word) {
+            const QRegularExpression re(QStringLiteral("xMin=\"([0-9.]+)\"[^>]*>%1<").arg(QRegularExpression::escape(word)));
+            return re.match(html).captured(1).toDouble();
+        };
+        QFont font(QStringLiteral("Arial"));
+        font.setPointSizeF(12);
+        const double column = QFontMetricsF(font, printer.get()).averageCharWidth() * 72.0 / printer->resolution();
+        const double margin = printer->pageLayout().paintRect(QPageLayout::Point).left();
+        // Column n starts n - 1 average character widths from the printable area's edge.
+        const struct {
+            const char *word;
+            int column;
+        } placed[] = {{"Summary", 10}, {"1141.66", 35}, {"Idle", 10}, {"11.18", 30}};
+        for (const auto &w : placed)
+            QVERIFY2(qAbs(leftOf(QLatin1String(w.word)) - (margin + (w.column - 1) * column)) < column / 3,
+                     qPrintable(QStringLiteral("%1 at %2, column %3 at %4")
+                                    .arg(QLatin1String(w.word))
+                                    .arg(leftOf(QLatin1String(w.word)))
+                                    .arg(w.column)
+                                    .arg(margin + (w.column - 1) * column)));
     }
 
     void chart_data()
