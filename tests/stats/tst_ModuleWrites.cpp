@@ -20,6 +20,21 @@ Writes zeros(int start, int count) { return bytesAt(start, QByteArray(count, '\0
 Writes text(int start, const QByteArray &t) { return bytesAt(start, t.leftJustified(32, ' ')); }
 Writes statusAt(int address, int value) { return {{address, quint8(value)}}; }
 
+// A module without the rebuild flag, read, with the rebuild confirmed and a text typed:
+// Write User Data will write the text, clear the statistics and set the flag.
+void readyToRebuild(OperationsRig &rig, const QString &typed)
+{
+    auto e = rig.module.eeprom();
+    e[53] = 0x05;
+    rig.module.setEeprom(e);
+    rig.operations.readStatistics();
+    rig.prompt.type(QStringLiteral("yes"));
+    rig.view.setEngineRebuildChecked(true);
+    rig.view.setUserDataText(typed);
+    rig.module.clearWrites();
+    rig.prompt.clear();
+}
+
 // The image after the writes: the one before, with just these bytes changed.
 ModuleSimulator::Image applied(ModuleSimulator::Image image, const Writes &writes)
 {
@@ -242,15 +257,7 @@ private Q_SLOTS:
         QFETCH(QString, report);
         QFETCH(bool, reRead);
         OperationsRig rig(true, QStringLiteral("echo-full.bin"));
-        auto e = rig.module.eeprom();
-        e[53] = 0x05;
-        rig.module.setEeprom(e);
-        rig.operations.readStatistics();
-        rig.prompt.type(QStringLiteral("yes"));
-        rig.view.setEngineRebuildChecked(true);
-        rig.view.setUserDataText(QStringLiteral("HALF"));
-        rig.module.clearWrites();
-        rig.prompt.clear();
+        readyToRebuild(rig, QStringLiteral("HALF"));
         rig.trace.clear();
         const int start = rig.module.commandCount();
         auto &faults = rig.module.faults();
@@ -335,15 +342,7 @@ private Q_SLOTS:
         QFETCH(bool, erase);
         QFETCH(bool, keptOk);
         OperationsRig rig(true, QStringLiteral("echo-full.bin"));
-        auto e = rig.module.eeprom();
-        e[53] = 0x05;
-        rig.module.setEeprom(e);
-        rig.operations.readStatistics();
-        rig.prompt.type(QStringLiteral("yes"));
-        rig.view.setEngineRebuildChecked(true);
-        rig.view.setUserDataText(QStringLiteral("KEPT"));
-        rig.module.clearWrites();
-        rig.prompt.clear();
+        readyToRebuild(rig, QStringLiteral("KEPT"));
         const auto before = rig.module.eeprom();
 
         QList<Download> kept;
