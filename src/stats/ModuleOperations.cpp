@@ -155,18 +155,11 @@ void ModuleOperations::doReadStatistics()
     m_link.readEEPROMData();
     const auto &block = m_link.eepromData();
     m_stats.RPMBandHours = Decode::rpmBandHours(block);
-    for (int k = 0; k < MemoryMap::RpmBandCount; ++k)
-        m_view.setCell(k < 7 ? Grid::HoursLow : Grid::HoursHigh, k < 7 ? k + 1 : k - 6,
-                       NumberFormat::hours(m_stats.RPMBandHours[size_t(k)]));
-
     m_stats.TotalHrs = Decode::totalHrs(block, Decode::bandSum(m_stats.RPMBandHours));
-    m_view.setField(Field::TotalHrs, NumberFormat::hours(m_stats.TotalHrs));
     m_stats.LimitSecs = Decode::limitSecs(block);
-    m_view.setField(Field::LimitSecs, NumberFormat::limitSeconds(m_stats.LimitSecs));
     m_stats.MaxRPM = Decode::maxRPM(block);
-    m_view.setField(Field::MaxRPM, NumberFormat::rpm(m_stats.MaxRPM));
     m_stats.EngStarts = Decode::engStarts(block);
-    m_view.setField(Field::EngStarts, NumberFormat::starts(m_stats.EngStarts));
+    showBandsAndTotals();
 
     m_stats.DataFlags = Decode::dataFlags(block);
     if (m_stats.recordsWot()) {
@@ -183,9 +176,7 @@ void ModuleOperations::doReadStatistics()
     if (m_stats.recordsTemperatures()) {
         m_link.readTempData();
         m_stats.TempBandHours = Decode::tempBandHours(m_link.tempData());
-        for (int j = 0; j < MemoryMap::TempBandCount; ++j)
-            m_view.setCell(Grid::TempHours, j + 1, NumberFormat::hours(m_stats.TempBandHours[size_t(j)]));
-        m_view.setTempGridVisible(true);
+        showTemperatures();
     } else {
         m_view.setTempGridVisible(false);
     }
@@ -222,12 +213,8 @@ Download ModuleOperations::lastDownload() const
     return d;
 }
 
-void ModuleOperations::show(const Download &d)
+void ModuleOperations::showBandsAndTotals()
 {
-    clearData();
-    static_cast<ModuleStatistics &>(m_stats) = d.decode();
-    m_view.setField(Field::FirmwareID, firmwareIdCaption(m_stats.FirmwareID));
-    m_view.setUserDataText(m_stats.UserData.trimmed());
     for (int k = 0; k < MemoryMap::RpmBandCount; ++k)
         m_view.setCell(k < 7 ? Grid::HoursLow : Grid::HoursHigh, k < 7 ? k + 1 : k - 6,
                        NumberFormat::hours(m_stats.RPMBandHours[size_t(k)]));
@@ -235,12 +222,27 @@ void ModuleOperations::show(const Download &d)
     m_view.setField(Field::LimitSecs, NumberFormat::limitSeconds(m_stats.LimitSecs));
     m_view.setField(Field::MaxRPM, NumberFormat::rpm(m_stats.MaxRPM));
     m_view.setField(Field::EngStarts, NumberFormat::starts(m_stats.EngStarts));
+}
+
+void ModuleOperations::showTemperatures()
+{
+    for (int j = 0; j < MemoryMap::TempBandCount; ++j)
+        m_view.setCell(Grid::TempHours, j + 1, NumberFormat::hours(m_stats.TempBandHours[size_t(j)]));
+    m_view.setTempGridVisible(true);
+}
+
+void ModuleOperations::show(const Download &d)
+{
+    clearData();
+    static_cast<ModuleStatistics &>(m_stats) = d.decode();
+    m_view.setField(Field::FirmwareID, firmwareIdCaption(m_stats.FirmwareID));
+    m_view.setUserDataText(m_stats.UserData.trimmed());
+    showBandsAndTotals();
     m_view.setWotVisible(m_stats.recordsWot());
     m_view.setField(Field::WOTTotalHrs, m_stats.recordsWot() ? NumberFormat::hours(Decode::wotHours(d.statistics)) : QString());
-    m_view.setTempGridVisible(m_stats.recordsTemperatures());
+    m_view.setTempGridVisible(false);
     if (m_stats.recordsTemperatures())
-        for (int j = 0; j < MemoryMap::TempBandCount; ++j)
-            m_view.setCell(Grid::TempHours, j + 1, NumberFormat::hours(m_stats.TempBandHours[size_t(j)]));
+        showTemperatures();
     if (m_features.StatusDisplayEnabled && d.status) {
         m_view.setBreakInLimitChecked(m_stats.BreakInLimit);
         m_view.setEngineRebuildChecked(m_stats.EngineRebuild);

@@ -68,6 +68,9 @@ public:
 private:
     class Owner;
     void doReadStatistics();
+    // The band cells and the totals, and the temperature grid, as the record holds them.
+    void showBandsAndTotals();
+    void showTemperatures();
     // The firmware ID every module operation starts with; false (after its message) when
     // there is none.
     bool readFirmwareIdFor(const char *failedText, const char *title = "");

@@ -1,6 +1,8 @@
 #include "app/Twips.h"
 #include "link/ModuleLink.h"
 #include "link/PortDiscovery.h"
+#include "stats/Download.h"
+#include "stats/ModuleOperations.h"
 #include "support/ModsimProcess.h"
 #include "support/WindowRig.h"
 
@@ -373,6 +375,29 @@ private Q_SLOTS:
         QCOMPARE(rig.prompt.texts().value(0),
                  QStringLiteral("Found a module, firmware ID RL-7.02 IGN E, on Com3: ") + label + QLatin1Char('.'));
         QVERIFY(rig.module.writes().isEmpty());
+    }
+
+    void aKeptDownloadIsShownReadOnlyUntilTheNextRead()
+    {
+        WindowRig rig(true, QStringLiteral("echo-full.bin"), StatusOn);
+        rig.click("cmdReadStats");
+        Download kept = rig.window->operations().lastDownload();
+        kept.statistics[0] = 0;  // an older download: less time at idle
+        kept.takenAt = QDateTime(QDate(2025, 6, 1), QTime(12, 0), Qt::UTC);
+        const QString live = rig.window->windowTitle();
+        rig.window->showKept(kept);
+        QVERIFY(rig.window->windowTitle().startsWith(live + QStringLiteral(" - from the logbook, ")));
+        QCOMPARE(rig.cell("msgHoursLow", 1), QStringLiteral("9.54"));
+        QCOMPARE(rig.stats.RPMBandHours[0], kept.decode().RPMBandHours[0]);
+        QVERIFY(!rig.find<QPushButton>("cmdWriteUserData")->isEnabled());
+        QVERIFY(rig.find<QLineEdit>("txtUserData")->isReadOnly());
+        QVERIFY(!rig.window->findChild<QAction *>(QStringLiteral("mnuEraseRPMLimitData"))->isEnabled());
+
+        rig.click("cmdReadStats");
+        QCOMPARE(rig.window->windowTitle(), live);
+        QCOMPARE(rig.cell("msgHoursLow", 1), QStringLiteral("11.18"));
+        QVERIFY(rig.find<QPushButton>("cmdWriteUserData")->isEnabled());
+        QVERIFY(!rig.find<QLineEdit>("txtUserData")->isReadOnly());
     }
 
     void about()
