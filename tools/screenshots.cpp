@@ -1,6 +1,6 @@
 // Takes the README's pictures: the real windows after a demo download, on whatever
 // platform runs it (scripts/screenshots runs it under Xvfb).
-#include "app/Configuration.h"
+#include "stats/Configuration.h"
 #include "app/LogbookDialog.h"
 #include "app/MainWindow.h"
 #include "app/SplashWindow.h"

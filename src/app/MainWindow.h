@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Configuration.h"
+#include "stats/Configuration.h"
 #include "link/LinkTrace.h"
 #include "stats/StatisticsView.h"
 

@@ -1,7 +1,7 @@
 #include "SplashWindow.h"
 
-#include "Configuration.h"
-#include "Twips.h"
+#include "stats/Configuration.h"
+#include "reports/Twips.h"
 #include "link/StepRunner.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 // Runlog: the desktop program.
-#include "Configuration.h"
+#include "stats/Configuration.h"
 #include "DialogPrompt.h"
 #include "MainWindow.h"
 #include "SplashWindow.h"
@@ -7,7 +7,7 @@
 #include "link/EventLoopTiming.h"
 #include "link/PortDiscovery.h"
 #include "link/PortNames.h"
-#include "reports/ReportActions.h"
+#include "app/ReportActions.h"
 #include "sim/DemoImage.h"
 #include "sim/ModuleSimulator.h"
 #include "sim/SimulatedPort.h"

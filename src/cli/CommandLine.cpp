@@ -4,7 +4,7 @@
 #include "FailureMessage.h"
 #include "LogbookCommands.h"
 #include "RecordFormat.h"
-#include "app/Configuration.h"
+#include "stats/Configuration.h"
 #include "link/DeviceSerialPort.h"
 #include "link/EventLoopTiming.h"
 #include "link/LinkConstants.h"

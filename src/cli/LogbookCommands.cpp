@@ -1,7 +1,7 @@
 #include "LogbookCommands.h"
 
 #include "RecordFormat.h"
-#include "app/Configuration.h"
+#include "stats/Configuration.h"
 #include "logbook/Accumulation.h"
 #include "logbook/Logbook.h"
 #include "reports/ReportLayout.h"

@@ -4,7 +4,6 @@
 #include "ConsolePrompt.h"
 #include "reports/ChartPrintout.h"
 #include "reports/ChartWindow.h"
-#include "reports/ReportActions.h"
 #include "reports/ReportPrinter.h"
 #include "reports/StatisticsPrintout.h"
 #include "stats/ModuleStatistics.h"

@@ -1,6 +1,6 @@
 #include "ChartWindow.h"
 
-#include "app/Twips.h"
+#include "Twips.h"
 #include "link/StepRunner.h"
 #include "reports/ReportLayout.h"
 #include "stats/ModuleStatistics.h"

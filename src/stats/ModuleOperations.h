@@ -1,7 +1,7 @@
 #pragma once
 
 #include "WriteProgress.h"
-#include "app/Configuration.h"
+#include "Configuration.h"
 #include "link/Failure.h"
 
 #include <QString>

@@ -1,4 +1,4 @@
-#include "app/Twips.h"
+#include "reports/Twips.h"
 #include "link/ModuleLink.h"
 #include "link/PortDiscovery.h"
 #include "stats/Download.h"

@@ -1,7 +1,7 @@
-#include "app/Twips.h"
+#include "reports/Twips.h"
 #include "reports/ChartWindow.h"
 #include "app/DialogPrompt.h"
-#include "reports/ReportActions.h"
+#include "app/ReportActions.h"
 #include "reports/ReportPrinter.h"
 #include "support/WindowRig.h"
 

@@ -3,7 +3,7 @@
 #include "Golden.h"
 #include "ScriptedPrompt.h"
 #include "VirtualTiming.h"
-#include "app/Configuration.h"
+#include "stats/Configuration.h"
 #include "app/MainWindow.h"
 #include "sim/ModuleSimulator.h"
 #include "sim/SimulatedPort.h"

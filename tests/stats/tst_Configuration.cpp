@@ -1,4 +1,4 @@
-#include "app/Configuration.h"
+#include "stats/Configuration.h"
 #include "link/StepRunner.h"
 #include "support/Golden.h"
 #include "support/ScriptedPrompt.h"

@@ -1,10 +1,10 @@
 #include "ReportActions.h"
 
-#include "ChartPrintout.h"
-#include "ChartWindow.h"
-#include "PrintSetup.h"
-#include "StatisticsPrintout.h"
-#include "app/MainWindow.h"
+#include "MainWindow.h"
+#include "reports/ChartPrintout.h"
+#include "reports/ChartWindow.h"
+#include "reports/PrintSetup.h"
+#include "reports/StatisticsPrintout.h"
 #include "link/Prompt.h"
 #include "stats/ModuleStatistics.h"
 
