@@ -688,9 +688,7 @@ void MainWindow::mnuFindModule_Click()
         return;
     PortDiscovery detected;
     const PortDiscovery &discovery = m_discovery ? *m_discovery : detected;
-    QStringList devices;
-    for (const SerialDevice &d : discovery.devices())
-        devices << d.mappedName();
+    const QStringList devices = discovery.mappedNames();
     if (devices.isEmpty()) {
         m_prompt.message(QStringLiteral("No serial port is present: plug the adapter in, then try again."),
                          QStringLiteral("Find Module"), Box::OkOnly | Box::Exclamation);

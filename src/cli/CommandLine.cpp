@@ -424,9 +424,7 @@ int CommandLine::run(const PrintHook &print)
     EventLoopTiming clock;
     if (o.port == QLatin1String("auto") && o.demo.isEmpty()) {
         const PortDiscovery discovery;
-        QStringList devices;
-        for (const SerialDevice &d : discovery.devices())
-            devices << d.mappedName();
+        const QStringList devices = discovery.mappedNames();
         const ModuleFinder::Found found = ModuleFinder::find(devices);
         if (found.index < 0)
             return fail(devices.isEmpty() ? QStringLiteral("--port auto: no serial port is present")

@@ -4,16 +4,14 @@
 #include "link/DeviceSerialPort.h"
 #include "link/LinkConstants.h"
 #include "link/ModuleLink.h"
+#include "link/PortDiscovery.h"
 #include "stats/ModuleOperations.h"
 
-#include <QSerialPortInfo>
 #include <QStringList>
 
 QString FailureMessage::presentPorts()
 {
-    QStringList present;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-        present << info.systemLocation();
+    const QStringList present = PortDiscovery().mappedNames();
     if (present.isEmpty())
         return QStringLiteral("no serial ports are present");
     return QStringLiteral("serial ports present: ") + present.join(QStringLiteral(", "));

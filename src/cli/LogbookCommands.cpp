@@ -29,13 +29,6 @@ QString when(const QDateTime &at)
     return at.toLocalTime().toString(Qt::ISODate);
 }
 
-QString csvField(QString s)
-{
-    if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')) && s.trimmed() == s)
-        return s;
-    return QLatin1Char('"') + s.replace(QLatin1String("\""), QLatin1String("\"\"")) + QLatin1Char('"');
-}
-
 int list(const Logbook &logbook, const QString &format, const QString &filter, QTextStream &out)
 {
     const QList<Logbook::Entry> entries = logbook.list(filter);
@@ -53,9 +46,9 @@ int list(const Logbook &logbook, const QString &format, const QString &filter, Q
                                     {QStringLiteral("EngStarts"), e.engStarts},
                                     {QStringLiteral("Reason"), e.reason}});
         else if (format == QLatin1String("csv"))
-            out << QStringList{QString::number(e.id), when(e.takenAt), csvField(e.port), csvField(e.firmwareID),
-                               csvField(e.userData), NumberFormat::shortest(e.totalHrs), QString::number(e.engStarts),
-                               csvField(e.reason)}
+            out << QStringList{QString::number(e.id), when(e.takenAt), RecordFormat::csvField(e.port), RecordFormat::csvField(e.firmwareID),
+                               RecordFormat::csvField(e.userData), NumberFormat::shortest(e.totalHrs), QString::number(e.engStarts),
+                               RecordFormat::csvField(e.reason)}
                        .join(QLatin1Char(','))
                 << '\n';
         else

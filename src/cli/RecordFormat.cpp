@@ -25,6 +25,9 @@ QString array(const Array &values)
     return QLatin1Char('[') + parts.join(QLatin1Char(',')) + QLatin1Char(']');
 }
 
+QString boolean(bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); }
+}  // namespace
+
 QString csvField(const QString &s)
 {
     if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')) && !s.contains(QLatin1Char('\n'))
@@ -32,9 +35,6 @@ QString csvField(const QString &s)
         return s;
     return QLatin1Char('"') + QString(s).replace(QLatin1String("\""), QLatin1String("\"\"")) + QLatin1Char('"');
 }
-
-QString boolean(bool b) { return b ? QStringLiteral("true") : QStringLiteral("false"); }
-}  // namespace
 
 QString json(const ModuleStatistics &s, bool moduleEchoes, const QString &comment)
 {

@@ -11,4 +11,6 @@ namespace RecordFormat {
 QString json(const ModuleStatistics &stats, bool moduleEchoes, const QString &comment = {});
 QString csvHeader(bool withComment = false);
 QString csvRow(const ModuleStatistics &stats, bool moduleEchoes, const QString &comment = {});
+// A text as a CSV field: quoted when it holds a comma, a quote, a line break or outer blanks.
+QString csvField(const QString &text);
 }  // namespace RecordFormat

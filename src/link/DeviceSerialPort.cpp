@@ -30,6 +30,16 @@ void DeviceSerialPort::applySettings()
     m_port.setFlowControl(QSerialPort::NoFlowControl);
 }
 
+namespace {
+// The port another process holds, named with that process where the system tells.
+StepResult busy(const QString &name, const QString &device)
+{
+    const pid_t pid = PortLock::holder(device);
+    return failed(Failure::Kind::Busy, pid ? QStringLiteral("%1 is in use by process %2.").arg(name, PortLock::describe(pid))
+                                           : QStringLiteral("%1 is in use by another program.").arg(name));
+}
+}  // namespace
+
 StepResult DeviceSerialPort::open()
 {
     if (m_open)
@@ -52,25 +62,23 @@ StepResult DeviceSerialPort::open()
         const QSerialPort::SerialPortError error = m_port.error();
         QString description = m_port.errorString();
         m_port.clearError();
-        if (const pid_t pid = PortLock::holder(device))
-            return failed(Failure::Kind::Busy, QStringLiteral("%1 is in use by process %2.").arg(name, PortLock::describe(pid)));
+        if (PortLock::holder(device))
+            return busy(name, device);
         // Named, since a mapping may lead to an adapter that has been unplugged.
         if (error == QSerialPort::DeviceNotFoundError)
             return failed(Failure::Kind::NoDevice, QStringLiteral("%1 (%2)").arg(description, name));
         if (error == QSerialPort::PermissionError) {
             // Qt reports a device another program has opened as a permission error.
             if (QFileInfo(device).isReadable() && QFileInfo(device).isWritable())
-                return failed(Failure::Kind::Busy, QStringLiteral("%1 is in use by another program.").arg(name));
+                return busy(name, device);
             return failed(Failure::Kind::NoPermission, QStringLiteral("%1\n\nRunlog may not use %2. %3")
                                                            .arg(description, name, permissionAdvice(name)));
         }
         return failed(description);
     }
     if (!PortLock::lock(int(m_port.handle()))) {
-        const pid_t pid = PortLock::holder(device);
         m_port.close();
-        return failed(Failure::Kind::Busy, pid ? QStringLiteral("%1 is in use by process %2.").arg(name, PortLock::describe(pid))
-                                               : QStringLiteral("%1 is in use by another program.").arg(name));
+        return busy(name, device);
     }
     // Modem lines cannot be driven on a pseudo-terminal; the module does not need them there.
     m_port.setDataTerminalReady(true);

@@ -127,3 +127,11 @@ const SerialDevice *PortDiscovery::find(const QString &path) const
             return &d;
     return nullptr;
 }
+
+QStringList PortDiscovery::mappedNames() const
+{
+    QStringList names;
+    for (const SerialDevice &d : m_devices)
+        names << d.mappedName();
+    return names;
+}

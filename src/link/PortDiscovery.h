@@ -4,6 +4,7 @@
 
 #include <QFileSystemWatcher>
 #include <QList>
+#include <QStringList>
 #include <QObject>
 #include <QTimer>
 
@@ -19,6 +20,8 @@ public:
                            const QString &stableFolder = QStringLiteral("/dev/serial/by-id"), QObject *parent = nullptr);
 
     const QList<SerialDevice> &devices() const { return m_devices; }
+    // Each device by the name a mapping stores, in the order of devices().
+    QStringList mappedNames() const;
     void rescan();
 
     // The device a path leads to, if it is present (by its node, its stable name or a link to either).

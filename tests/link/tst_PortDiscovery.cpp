@@ -47,9 +47,7 @@ private Q_SLOTS:
 
         // Find Module passes over the device without a module and names the one with it.
         EventLoopTiming timing;
-        QStringList devices;
-        for (const SerialDevice &d : discovery.devices())
-            devices << d.mappedName();
+        const QStringList devices = discovery.mappedNames();
         const ModuleFinder::Found found = ModuleFinder::find(devices);
         QCOMPARE(devices.value(found.index), stable);
         QCOMPARE(found.firmwareID, QStringLiteral("RL-7.02 IGN E"));
