@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "CliOptions.h"
 #include "ConsolePrompt.h"
 #include "FailureMessage.h"
 #include "LogbookCommands.h"
@@ -99,154 +100,6 @@ const char Usage[] =
     "when it completed, 1 when it did not (one line on standard error says why and what\n"
     "to do), 2 for a usage error.\n";
 
-const QStringList Commands{QStringLiteral("read"),  QStringLiteral("write-user-data"), QStringLiteral("erase-rpm-limit"),
-                           QStringLiteral("print"), QStringLiteral("print-chart"),     QStringLiteral("ports"),
-                           QStringLiteral("decode"), QStringLiteral("logbook")};
-const QStringList LogbookCommands{QStringLiteral("list"), QStringLiteral("show"), QStringLiteral("diff"),
-                                  QStringLiteral("export"), QStringLiteral("print")};
-
-struct Options {
-    QString port;
-    QString config;
-    QString demo;  // empty: a real port
-    QString trace;
-    QString command;
-    QString format = QStringLiteral("text");
-    QString comment;  // null when not given
-    QString text;
-    QString breakIn;
-    QString pdf;
-    QString logbook;
-    QString saveImage;
-    QString filter;
-    QStringList words;
-    bool noLogbook = false;
-    bool plain = false;
-    bool engineRebuild = false;
-    bool yes = false;
-};
-
-// Why a file named on the command line cannot be read, or nothing.
-std::optional<QString> unreadable(const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.exists())
-        return QStringLiteral("no such file");
-    if (info.isDir())
-        return QStringLiteral("is a folder, not a file");
-    if (!info.isFile())
-        return QStringLiteral("is not a regular file");
-    if (!info.isReadable())
-        return QStringLiteral("cannot be read (permission denied)");
-    return std::nullopt;
-}
-
-// Returns an error message, or nothing when the arguments are sound.
-std::optional<QString> parse(const QStringList &arguments, Options &o, bool &help, bool &version)
-{
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption versionOption(QStringLiteral("version"));
-    const auto valued = [](const char *name) { return QCommandLineOption(QLatin1String(name), {}, QStringLiteral("v")); };
-    const QCommandLineOption port = valued("port"), config = valued("config"), demo = valued("demo"),
-                             trace = valued("trace"), format = valued("format"), comment = valued("comment"),
-                             breakIn = valued("break-in"), pdf = valued("pdf"), logbook = valued("logbook"),
-                             saveImage = valued("save-image"), filter = valued("filter");
-    const QCommandLineOption engineRebuild(QStringLiteral("engine-rebuild")), yes(QStringLiteral("yes")),
-        noLogbook(QStringLiteral("no-logbook")), plain(QStringLiteral("plain"));
-    parser.addOptions({helpOption, versionOption, port, config, demo, trace, format, comment, breakIn, pdf, logbook,
-                       saveImage, filter, engineRebuild, yes, noLogbook, plain});
-
-    // "--demo" alone means the echoing kind.
-    QStringList args = arguments;
-    std::replace(args.begin(), args.end(), QStringLiteral("--demo"), QStringLiteral("--demo=echo"));
-    if (!parser.parse(args))
-        return parser.errorText();
-    help = parser.isSet(helpOption);
-    version = parser.isSet(versionOption);
-    if (help || version)
-        return std::nullopt;
-
-    o.port = parser.value(port);
-    o.config = parser.value(config);
-    o.demo = parser.value(demo);
-    o.trace = parser.value(trace);
-    if (parser.isSet(format))
-        o.format = parser.value(format);
-    if (parser.isSet(comment))
-        o.comment = parser.value(comment);
-    o.breakIn = parser.value(breakIn);
-    o.pdf = parser.value(pdf);
-    o.engineRebuild = parser.isSet(engineRebuild);
-    o.yes = parser.isSet(yes);
-    o.logbook = parser.value(logbook);
-    o.noLogbook = parser.isSet(noLogbook);
-    o.saveImage = parser.value(saveImage);
-    o.filter = parser.value(filter);
-    o.plain = parser.isSet(plain);
-
-    const QStringList words = parser.positionalArguments();
-    if (words.isEmpty())
-        return QStringLiteral("no command given");
-    o.command = words.first();
-    o.words = words;
-    if (!Commands.contains(o.command))
-        return QStringLiteral("unknown command ") + o.command;
-    const bool writing = o.command == QLatin1String("write-user-data");
-    // How many words each command takes after its name.
-    qsizetype takes = writing || o.command == QLatin1String("decode") ? 1 : 0;
-    if (o.command == QLatin1String("logbook")) {
-        const QString what = words.value(1);
-        if (!LogbookCommands.contains(what))
-            return QStringLiteral("logbook takes list, show ID, diff ID1 ID2, export or print ID");
-        takes = what == QLatin1String("diff") ? 3 : what == QLatin1String("show") || what == QLatin1String("print") ? 2 : 1;
-        for (const QString &id : words.mid(2))
-            if (id.toLongLong() <= 0)
-                return QStringLiteral("logbook %1: %2 is not a download's number").arg(what, id);
-    }
-    if (words.size() < 1 + takes)
-        return writing ? QStringLiteral("write-user-data needs the TEXT to write")
-                       : QStringLiteral("%1 needs more arguments").arg(words.join(QLatin1Char(' ')));
-    if (words.size() > 1 + takes)
-        return QStringLiteral("unexpected argument ") + words.last();
-    if (writing)
-        o.text = words[1];
-    if (o.noLogbook && !o.logbook.isEmpty())
-        return QStringLiteral("--logbook and --no-logbook do not go together");
-
-    if (parser.isSet(demo) && o.demo != QLatin1String("echo") && o.demo != QLatin1String("plain"))
-        return QStringLiteral("--demo takes echo or plain");
-    static const QRegularExpression numbered(QStringLiteral("^(?:com)?[0-9]+$"), QRegularExpression::CaseInsensitiveOption);
-    if (numbered.match(o.port).hasMatch() && PortNames::parsePortNumber(o.port) == 0)
-        return QStringLiteral("--port %1: the ports are Com1 to Com255").arg(o.port);
-    if (parser.isSet(config))
-        if (const auto why = unreadable(o.config))
-            return QStringLiteral("--config %1: %2").arg(o.config, *why);
-    if (o.format != QLatin1String("text") && o.format != QLatin1String("json") && o.format != QLatin1String("csv"))
-        return QStringLiteral("--format takes text, json or csv");
-    if (o.command == QLatin1String("ports") && o.format == QLatin1String("csv"))
-        return QStringLiteral("ports takes --format text or json");
-    if (o.text.size() > Link::UserDataSize)
-        return QStringLiteral("the user data holds at most %1 characters; TEXT has %2").arg(Link::UserDataSize).arg(o.text.size());
-    const auto refused = std::find_if_not(o.text.begin(), o.text.end(), ModuleOperations::isStorable);
-    if (refused != o.text.end())
-        return QStringLiteral("the user data takes printable ASCII only; TEXT has U+%1")
-            .arg(refused->unicode(), 4, 16, QLatin1Char('0'))
-            .toUpper();
-    if (!o.breakIn.isEmpty() && o.breakIn != QLatin1String("on") && o.breakIn != QLatin1String("off"))
-        return QStringLiteral("--break-in takes on or off");
-    if (!writing && (!o.breakIn.isEmpty() || o.engineRebuild || o.yes))
-        return QStringLiteral("--break-in, --engine-rebuild and --yes belong to write-user-data");
-    const bool printing = CommandLine::isPrintCommand(o.command)
-                          || (o.command == QLatin1String("logbook") && words.value(1) == QLatin1String("print"));
-    if (!o.pdf.isEmpty() && !printing)
-        return QStringLiteral("--pdf belongs to print and print-chart");
-    if (!o.saveImage.isEmpty() && o.command != QLatin1String("read"))
-        return QStringLiteral("--save-image belongs to read");
-    return std::nullopt;
-}
-
 // Asks on the terminal, as the window's input box would.
 class TerminalPrompt : public ConsolePrompt {
 public:
@@ -333,9 +186,9 @@ int CommandLine::run(const PrintHook &print)
     QCoreApplication::setApplicationName(QStringLiteral("Runlog"));
     QCoreApplication::setApplicationVersion(QStringLiteral(RUNLOG_VERSION));
 
-    Options o;
+    CliOptions o;
     bool help = false, version = false;
-    if (const auto error = parse(QCoreApplication::arguments(), o, help, version)) {
+    if (const auto error = CliOptions::parse(QCoreApplication::arguments(), o, help, version)) {
         std::fprintf(stderr, "runlog-cli: %s\n\n%s", qPrintable(*error), Usage);
         return ExitUsage;
     }

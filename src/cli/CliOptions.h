@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What runlog-cli was asked to do, as its command line says it.
+struct CliOptions {
+    QString port;
+    QString config;
+    QString demo;  // empty: a real port
+    QString trace;
+    QString command;
+    QString format = QStringLiteral("text");
+    QString comment;  // null when not given
+    QString text;
+    QString breakIn;
+    QString pdf;
+    QString logbook;
+    QString saveImage;
+    QString filter;
+    QStringList words;
+    bool noLogbook = false;
+    bool plain = false;
+    bool engineRebuild = false;
+    bool yes = false;
+
+    // An error message, or nothing when the arguments (the program's name first) are sound.
+    static std::optional<QString> parse(const QStringList &arguments, CliOptions &o, bool &help, bool &version);
+};
