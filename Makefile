@@ -1,10 +1,11 @@
 # The two commands a newcomer needs: `make run` and `make test`.
 BUILD  ?= build
 SANITIZED ?= build-sanitizers
+FUZZ   ?= build-fuzz
 JOBS   ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test sanitizers bench install package clean
+.PHONY: deps configure build run test sanitizers fuzz fuzz-build bench install package clean
 
 deps:
 	scripts/install-deps
@@ -22,6 +23,7 @@ test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 	packaging/check-package $(BUILD)
 	$(MAKE) sanitizers
+	$(MAKE) fuzz FUZZ_SECONDS=15
 
 # The suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer, leaks included.
 sanitizers: deps
@@ -29,6 +31,15 @@ sanitizers: deps
 	cmake --build $(SANITIZED) -j $(JOBS)
 	cd $(SANITIZED) && QT_QPA_PLATFORM=offscreen UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS)
+
+# Each libFuzzer harness (tests/fuzz) for a minute from its seed corpus; a crash fails.
+FUZZ_SECONDS ?= 60
+fuzz-build: deps
+	CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRUNLOG_FUZZ=ON
+	cmake --build $(FUZZ) -j $(JOBS) --target fuzzers
+
+fuzz: fuzz-build
+	scripts/run-fuzz $(FUZZ) $(FUZZ_SECONDS)
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
@@ -40,4 +51,4 @@ bench: build
 	scripts/run-bench $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(SANITIZED)
+	rm -rf $(BUILD) $(SANITIZED) $(FUZZ)

@@ -9,7 +9,6 @@
 namespace StatisticsReport {
 
 namespace {
-constexpr int LabelColumn = 10;
 constexpr int ValueColumn = 30;
 constexpr int SummaryColumn = 35;
 }  // namespace

@@ -1,0 +1,43 @@
+// Runlog.cfg as any file may be: the reader, the feature flags and the number reader.
+#include "link/Prompt.h"
+#include "link/StepRunner.h"
+#include "stats/Configuration.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+// Ignores failures, so that the reader goes on to every line there is; a file that ends
+// too early asks again at every line, as it would a user, so in the end it aborts.
+class IgnoringPrompt : public Prompt {
+public:
+    Box::Answer message(const QString &, const QString &, int) override
+    {
+        return ++m_asked < 50 ? Box::Ignore : Box::Abort;
+    }
+    std::optional<QString> input(const QString &, const QString &, const QString &) override { return std::nullopt; }
+
+private:
+    int m_asked = 0;
+};
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Runlog.cfg"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return 0;
+    file.write(reinterpret_cast<const char *>(data), qint64(size));
+    file.close();
+
+    IgnoringPrompt prompt;
+    StepRunner runner(prompt);
+    Configuration config;
+    runner.operation([&] { Configuration::read(path, runner, config); });
+    Features::fromConfigLines(config.ConfigLines);
+    for (const QString &line : config.BrandingLines)
+        Configuration::leadingNumber(line);
+    return 0;
+}
