@@ -79,6 +79,8 @@ SplashWindow::SplashWindow(Configuration &config, Prompt &prompt, const QString 
     if (const QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 
+    m_unload.setParent(this);
+    m_unload.setObjectName(QStringLiteral("tmrUnload"));
     m_unload.setSingleShot(true);
     m_unload.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5% early
     m_unload.setInterval(ShowMs);
