@@ -446,18 +446,6 @@ private Q_SLOTS:
         QCOMPARE(rig.view.breakInLimitChecked(), afterUncheck);
         QVERIFY(rig.prompt.shown().isEmpty());
     }
-
-    void readingAModuleWithTheFlagAsksNothing()
-    {
-        OperationsRig rig(true, QStringLiteral("echo-full.bin"));
-        rig.operations.readStatistics();
-        QVERIFY(rig.view.engineRebuildChecked());
-        QVERIFY(rig.prompt.shown().isEmpty());
-        rig.module.setEeprom(goldenImage(QStringLiteral("echo-plain-flags0.bin")));
-        rig.operations.readStatistics();
-        QVERIFY(!rig.view.engineRebuildChecked());
-        QVERIFY(rig.prompt.shown().isEmpty());
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_ModuleWrites)

@@ -167,54 +167,19 @@ private Q_SLOTS:
         QCOMPARE(rig.view.cell(Grid::TempHours, 1), QString());
     }
 
-    void clearDataNeverTouchesTheModule()
-    {
-        OperationsRig rig(true, QStringLiteral("echo-full.bin"));
-        rig.operations.readStatistics();
-        rig.trace.clear();
-        const int opened = rig.port.openCount();
-        rig.operations.clearData();
-        QVERIFY(rig.trace.isEmpty());
-        QCOMPARE(rig.port.openCount(), opened);
-        QVERIFY(rig.view.wotVisible());
-        QVERIFY(rig.view.breakInLimitChecked());
-    }
-
     void breakInBoxWithoutTheClearFlag()
     {
         // A module with bit 6 clear after one with it set: without the clear flag the box
-        // is set back to checked while the flag itself says false.
+        // is set back to checked while the flag itself says false. Neither read asks anything.
         OperationsRig rig(true, QStringLiteral("echo-full.bin"), true, false);
         rig.operations.readStatistics();
-        QVERIFY(rig.view.breakInLimitChecked());
+        QVERIFY(rig.view.breakInLimitChecked() && rig.view.engineRebuildChecked());
         rig.module.setEeprom(goldenImage(QStringLiteral("echo-plain-flags0.bin")));
         rig.operations.readStatistics();
         QVERIFY(!rig.stats.BreakInLimit);
         QVERIFY(rig.view.breakInLimitChecked());
         QVERIFY(!rig.view.engineRebuildChecked());
         QVERIFY(rig.prompt.shown().isEmpty());
-    }
-
-    void secondRequestDuringADownloadIsRefused()
-    {
-        OperationsRig rig(true, QStringLiteral("echo-full.bin"));
-        int refused = 0;
-        int writesDuring = 0;
-        rig.port.setTrace([&](const QString &event) {
-            rig.trace.append(event);
-            if (event == QLatin1String("write 10")) {
-                refused += rig.operations.readStatistics() ? 0 : 1;
-                refused += rig.operations.writeUserData() ? 0 : 1;
-                refused += rig.operations.eraseRpmLimitData() ? 0 : 1;
-                writesDuring = rig.trace.count(QStringLiteral("write 10"));
-            }
-        });
-        QVERIFY(rig.operations.readStatistics());
-        QCOMPARE(refused, 3);
-        QCOMPARE(writesDuring, 1);
-        QCOMPARE(rig.trace.count(QStringLiteral("write 10")), 1);
-        QVERIFY(!rig.operations.busy());
-        QVERIFY(rig.operations.lastReadComplete());
     }
 };
 
