@@ -206,18 +206,16 @@ private Q_SLOTS:
             QCOMPARE(int(quint8(bytes[a])), changes.value(a, before[size_t(a)]));
     }
 
-    void print_data()
+    void printChart_data()
     {
-        QTest::addColumn<QString>("command");
         QTest::addColumn<bool>("echoes");
         QTest::addColumn<QStringList>("files");
-        QTest::newRow("chart with temperatures") << "print-chart" << true << QStringList{"out.pdf", "out-2.pdf"};
-        QTest::newRow("chart without") << "print-chart" << false << QStringList{"out.pdf"};
+        QTest::newRow("with temperatures") << true << QStringList{"out.pdf", "out-2.pdf"};
+        QTest::newRow("without") << false << QStringList{"out.pdf"};
     }
 
-    void print()
+    void printChart()
     {
-        QFETCH(QString, command);
         QFETCH(bool, echoes);
         QFETCH(QStringList, files);
         QStringList args{QStringLiteral("--demo")};
@@ -226,7 +224,7 @@ private Q_SLOTS:
         ModsimProcess sim(args);
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
-        const CliRun r = CliRun::run({"--port", sim.device(), command, "--pdf", pdf, "--comment", "Hull 7"});
+        const CliRun r = CliRun::run({"--port", sim.device(), "print-chart", "--pdf", pdf, "--comment", "Hull 7"});
         QCOMPARE(r.exitCode, 0);
         QStringList written;
         for (const QString &f : files)
