@@ -1,12 +1,9 @@
 #include "reports/Twips.h"
 #include "link/ModuleLink.h"
-#include "link/PortDiscovery.h"
 #include "stats/Download.h"
 #include "stats/ModuleOperations.h"
-#include "support/ModsimProcess.h"
 #include "support/WindowRig.h"
 
-#include <QDir>
 #include <QMenuBar>
 #include <QFileInfo>
 #include <QSettings>
@@ -14,7 +11,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
 
 namespace {
 const QStringList StatusOn{QStringLiteral("Status_Display_True")};
@@ -39,68 +35,33 @@ private Q_SLOTS:
     {
         WindowRig rig;
         QCOMPARE(rig.window->windowTitle(), QStringLiteral("Korvane Runlog Version 7.0"));
-        QVERIFY(rig.window->font().bold());
         QCOMPARE(rig.window->font().pointSizeF(), 9.6);
-
-        struct Control {
+        // Design places in twips, a few of each kind.
+        const struct {
             const char *name;
-            const char *text;
             int left, top, width, height;
-        };
-        const Control controls[] = {
-            {"cmdReadStats", "Read Statistics", 360, 5520, 1815, 495},
-            {"cmdWriteUserData", "Write User Data", 360, 6960, 1815, 495},
-            {"cmdHistogram", "Histogram", 600, 6480, 1815, 495},
-            {"lblTotalHrs", "Total Hours", 360, 600, 1695, 375},
-            {"lblWOTTotalHrs", "Total Hours at WOT", 2880, 600, 1932, 372},
-            {"lblMaxRPM", "Maximum Engine RPM", 6240, 600, 2292, 372},
-            {"lblFirmwareIDData", "", 960, 1080, 4932, 732},
-            {"msgHoursLow", nullptr, 360, 2880, 9252, 612},
-            {"msgTempHours", nullptr, 360, 4560, 9252, 612},
-            {"fraStatusDisplay", nullptr, 4680, 5520, 2292, 1932},
-            {"chkEngineRebuild", "Engine Rebuild", 120, 1080, 1812, 372},
-            {"cboPort", nullptr, 840, 480, 1188, 336},
-        };
-        for (const Control &c : controls) {
-            auto *w = rig.window->findChild<QWidget *>(QLatin1String(c.name));
-            QVERIFY2(w, c.name);
-            QCOMPARE(w->geometry(), QRect(px(c.left), px(c.top), px(c.width), px(c.height)));
-            if (auto *b = qobject_cast<QAbstractButton *>(w); b && c.text)
-                QCOMPARE(b->text(), QLatin1String(c.text));
-            if (auto *l = qobject_cast<QLabel *>(w); l && c.text)
-                QCOMPARE(l->text(), QLatin1String(c.text));
-        }
-        QCOMPARE(rig.find<QCheckBox>("chkBreakInLimit")->text().replace(QLatin1Char('\n'), QLatin1Char(' ')),
-                 QStringLiteral("Break-in RPM Limit Enabled"));
-        QCOMPARE(rig.find<QLabel>("lblTotalHrsData")->alignment() & Qt::AlignRight, Qt::AlignRight);
+        } controls[] = {{"cmdReadStats", 360, 5520, 1815, 495},       {"lblWOTTotalHrs", 2880, 600, 1932, 372},
+                        {"lblFirmwareIDData", 960, 1080, 4932, 732},  {"msgTempHours", 360, 4560, 9252, 612},
+                        {"fraStatusDisplay", 4680, 5520, 2292, 1932}, {"cboPort", 840, 480, 1188, 336}};
+        for (const auto &c : controls)
+            QCOMPARE(rig.find<QWidget>(c.name)->geometry(), QRect(px(c.left), px(c.top), px(c.width), px(c.height)));
         QCOMPARE(rig.find<QLineEdit>("txtUserData")->maxLength(), 32);
-
-        // Headers, column widths (1156 twips) and the temperature colours.
-        QCOMPARE(rig.cell("msgHoursLow", 1, 0), QStringLiteral("    Idle"));
-        QCOMPARE(rig.cell("msgHoursLow", 0, 1), QStringLiteral("Hours"));
-        QCOMPARE(rig.cell("msgHoursHigh", 6, 0), QStringLiteral("6500-6999"));
-        QCOMPARE(rig.cell("msgHoursHigh", 7, 0), QString());
-        QCOMPARE(rig.cell("msgTempHours", 0, 0), QStringLiteral("Temp Band"));
-        QCOMPARE(rig.cell("msgTempHours", 1, 0), QStringLiteral("  <85 C"));
-        for (const char *g : {"msgHoursLow", "msgHoursHigh", "msgTempHours"})
-            for (int c = 0; c < 8; ++c)
-                QCOMPARE(rig.find<QTableWidget>(g)->columnWidth(c), px(1156));
-        auto *temps = rig.find<QTableWidget>("msgTempHours");
-        for (const auto &[column, colour] : {std::pair{4, QColor(128, 255, 128)}, {5, QColor(255, 255, 128)}, {7, QColor(255, 128, 128)}})
-            QCOMPARE(temps->item(1, column)->background().color(), colour);
+        QCOMPARE(rig.cell("msgHoursLow", 1, 0) + '|' + rig.cell("msgHoursHigh", 6, 0) + '|' + rig.cell("msgTempHours", 1, 0),
+                 QStringLiteral("    Idle|6500-6999|  <85 C"));
+        QCOMPARE(rig.find<QTableWidget>("msgHoursHigh")->columnWidth(7), px(1156));
+        QCOMPARE(rig.find<QTableWidget>("msgTempHours")->item(1, 7)->background().color(), QColor(255, 128, 128));
 
         // Menus in order, with their access keys.
         QStringList menus;
         for (QAction *menu : rig.window->menuBar()->actions()) {
-            QStringList items;
+            menus << menu->text();
             for (QAction *item : menu->menu()->actions())
-                items << item->text();
-            menus << menu->text() + QLatin1Char(':') + items.join(QLatin1Char('|'));
+                menus.last() += '|' + item->text();
         }
-        QCOMPARE(menus, (QStringList{"&File:&Print Statistics|Print Set&up|E&xit",
-                                     "&Options:&Erase RPM Limit Data in EEPROM",
-                                     "&Tools:&Ports...|&Find Module|&Logbook...|&Keep Downloads in the Logbook|Byte &Trace to File...",
-                                     "&Help:&Contents|&About"}));
+        QCOMPARE(menus, (QStringList{"&File|&Print Statistics|Print Set&up|E&xit",
+                                     "&Options|&Erase RPM Limit Data in EEPROM",
+                                     "&Tools|&Ports...|&Find Module|&Logbook...|&Keep Downloads in the Logbook|Byte &Trace to File...",
+                                     "&Help|&Contents|&About"}));
 
         // Hidden until a module supplies them; the status frame without its option.
         for (const char *hidden : {"lblWOTTotalHrs", "lblWOTTotalHrsData", "msgTempHours", "fraStatusDisplay"})
@@ -175,17 +136,10 @@ private Q_SLOTS:
              << QStringLiteral("%1%2").arg(int(rig.find<QCheckBox>("chkBreakInLimit")->isChecked()))
                     .arg(int(rig.find<QCheckBox>("chkEngineRebuild")->isChecked()));
         QCOMPARE(seen, QStringList{"A&B-7"} + shown);
-        QCOMPARE(rig.stats.UserData, shown[5].leftJustified(32, QLatin1Char(' ')));
-        QCOMPARE(rig.visible("lblWOTTotalHrs") && rig.visible("lblWOTTotalHrsData"), !shown[1].isEmpty());
-        const bool temps = rig.stats.DataFlags & 2;
-        QCOMPARE(rig.visible("msgTempHours") && !rig.cell("msgTempHours", 3).isEmpty(), temps);
+        QCOMPARE(rig.visible("lblWOTTotalHrs"), !shown[1].isEmpty());
+        QCOMPARE(rig.visible("msgTempHours") && !rig.cell("msgTempHours", 3).isEmpty(), bool(rig.stats.DataFlags & 2));
         // Thirteen bands in fourteen cells, the last one empty.
-        QStringList bands;
-        for (int c = 1; c <= 7; ++c)
-            bands << rig.cell("msgHoursLow", c) << rig.cell("msgHoursHigh", c);
-        QCOMPARE(bands.indexOf(QString()), 13);
-        if (temps)
-            QCOMPARE(bands[0] + QLatin1Char('|') + bands[11], QStringLiteral("11.18|0.11"));
+        QVERIFY(!rig.cell("msgHoursHigh", 6).isEmpty() && rig.cell("msgHoursHigh", 7).isEmpty());
     }
 
     void clearDataEmptiesTheDisplayOnly()
@@ -200,11 +154,9 @@ private Q_SLOTS:
         for (const char *g : {"msgHoursLow", "msgHoursHigh", "msgTempHours"})
             for (int c = 1; c <= 7; ++c)
                 left += rig.cell(g, c);
-        QCOMPARE(left, QString());
         // Headers, what is shown and the boxes stay; the module is not touched.
-        QCOMPARE(rig.cell("msgHoursLow", 1, 0), QStringLiteral("    Idle"));
-        QVERIFY(rig.visible("msgTempHours") && rig.visible("lblWOTTotalHrs"));
-        QVERIFY(rig.find<QCheckBox>("chkBreakInLimit")->isChecked() && rig.trace.isEmpty());
+        QCOMPARE(left + rig.cell("msgHoursLow", 1, 0), QStringLiteral("    Idle"));
+        QVERIFY(rig.visible("msgTempHours") && rig.find<QCheckBox>("chkBreakInLimit")->isChecked() && rig.trace.isEmpty());
     }
 
     void portSettingStoredAndRestored_data()
@@ -228,9 +180,7 @@ private Q_SLOTS:
             WindowRig rig;
             rig.prompt.answer({Box::Ignore});
             auto *ports = rig.find<QComboBox>("cboPort");
-            QCOMPARE(ports->itemText(0) + ports->itemText(254) + QString::number(ports->count()),
-                     QStringLiteral("Com1Com255255"));
-            QCOMPARE(ports->currentText(), selected);
+            QCOMPARE(ports->itemText(254) + ports->currentText(), "Com255" + selected);
             QCOMPARE(rig.prompt.texts(), messages);
             if (!selected.isEmpty())
                 QCOMPARE(QSettings().value(QStringLiteral("Properties/CommPort")).toString(), selected.mid(3));
@@ -270,11 +220,6 @@ private Q_SLOTS:
             again.click("cmdReadStats");
         }
         QVERIFY(size() > 2 * traced - 100);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(file.readAll());
-        QCOMPARE(text.count(QLatin1String("# runlog ")), 2);
-        QVERIFY(text.contains(QLatin1String("  tx 10\n")) && text.contains(QLatin1String("  rx 10\n")));
 
         // Off: nothing more is written, and the next start does not trace.
         trace->trigger();
@@ -282,32 +227,6 @@ private Q_SLOTS:
         rig.click("cmdReadStats");
         QVERIFY(!trace->isChecked() && size() == stopped);
         QVERIFY(!WindowRig().window->findChild<QAction *>(QStringLiteral("mnuTrace"))->isChecked());
-    }
-
-    void adaptersShowAndFindModuleSelectsOne()
-    {
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("dev")) && QDir(dir.path()).mkpath(QStringLiteral("by-id")));
-        const QString stable = dir.filePath(QStringLiteral("by-id/usb-Prolific_PL2303_Serial_Port_0123-if00-port0"));
-        ModsimProcess module({QStringLiteral("--demo"), QStringLiteral("--link"), stable});
-        QVERIFY(!module.device().isEmpty());
-        PortDiscovery discovery(dir.filePath(QStringLiteral("dev")), dir.filePath(QStringLiteral("by-id")));
-
-        WindowRig rig;
-        rig.window->setPortDiscovery(discovery);
-        auto *ports = rig.find<QComboBox>("cboPort");
-        const QString label = module.device() + QStringLiteral(" - PL2303 Serial Port");
-        QCOMPARE(ports->itemData(2, Qt::ToolTipRole).toString(), label);  // Com3, the first free number
-        QVERIFY(ports->itemData(2, Qt::FontRole).value<QFont>().bold());
-        QCOMPARE(ports->itemText(2), QStringLiteral("Com3"));
-        QCOMPARE(rig.text("lblPortDevice"), QStringLiteral("/dev/ttyS0 (not present)"));
-
-        rig.window->findChild<QAction *>(QStringLiteral("mnuFindModule"))->trigger();
-        QVERIFY2(ports->currentText() == QLatin1String("Com3"), qPrintable(rig.prompt.texts().join('|')));
-        QCOMPARE(rig.text("lblPortDevice"), label);
-        QCOMPARE(rig.prompt.texts().value(0),
-                 QStringLiteral("Found a module, firmware ID RL-7.02 IGN E, on Com3: ") + label + QLatin1Char('.'));
-        QVERIFY(rig.module.writes().isEmpty());
     }
 
     void aKeptDownloadIsShownReadOnlyUntilTheNextRead()
@@ -332,20 +251,6 @@ private Q_SLOTS:
         QCOMPARE(rig.window->windowTitle(), live);
         QCOMPARE(rig.cell("msgHoursLow", 1), QStringLiteral("11.18"));
         QVERIFY(writable());
-    }
-
-    void about()
-    {
-        WindowRig rig;
-        rig.config.MakerLines = {QStringLiteral("Acme"), QStringLiteral("Acme Marine"), QStringLiteral("Dock 3")};
-        rig.window->findChild<QAction *>(QStringLiteral("mnuAbout"))->trigger();
-        QCOMPARE(rig.prompt.shown().size(), 1);
-        const auto box = rig.prompt.shown().first();
-        QCOMPARE(box.title + QString::number(box.style), QStringLiteral("About64"));
-        const QStringList lines = box.text.split(QLatin1Char('\n'));
-        QCOMPARE(lines.value(0), QStringLiteral("Acme Runlog Version 7.02"));
-        QVERIFY(!lines.value(1).isEmpty());
-        QCOMPARE(lines.mid(2), (QStringList{"", "Acme Marine", "Dock 3", ""}));
     }
 
     void minimisingAndClosingCloseThePort()
@@ -393,34 +298,6 @@ private Q_SLOTS:
         QCOMPARE(rig.trace.count(QStringLiteral("write 10")), 1);
         QCOMPARE(ports->currentText() + rig.text("lblTotalHrsData"), QStringLiteral("Com1141.66"));
         QVERIFY(rig.module.writes().isEmpty() && rig.prompt.shown().isEmpty() && !rig.window->link().isPortOpen());
-    }
-
-    void writeUserDataFromTheWindow()
-    {
-        WindowRig rig(false, QStringLiteral("plain-wot.bin"), StatusOn);
-        rig.click("cmdReadStats");
-        auto *rebuild = rig.find<QCheckBox>("chkEngineRebuild");
-        rig.prompt.type(QStringLiteral("yes"));
-        rebuild->click();
-        QVERIFY(rebuild->isChecked());
-        QCOMPARE(rig.prompt.shown().last().title, QStringLiteral("Engine Rebuild Confirmation"));
-        rig.find<QLineEdit>("txtUserData")->setText(QStringLiteral("REBUILT 2026"));
-        rig.click("cmdWriteUserData");
-        QCOMPARE(int(rig.module.eeprom()[148]), 0xC7);
-        QCOMPARE(rig.text("lblTotalHrsData") + rig.find<QLineEdit>("txtUserData")->text(),
-                 QStringLiteral("0.00REBUILT 2026"));
-        rebuild->click();  // a module that carries the flag keeps the box checked
-        QVERIFY(rebuild->isChecked() && rig.prompt.shown().size() == 1);
-    }
-
-    void helpShowsTheGuideWithItsContents()
-    {
-        WindowRig rig;
-        rig.window->findChild<QAction *>(QStringLiteral("mnuContents"))->trigger();
-        auto *help = rig.window->findChild<QWidget *>(QStringLiteral("helpWindow"));
-        QVERIFY(help && help->isVisible());
-        auto *toc = help->findChild<QTreeWidget *>();
-        QVERIFY(toc->topLevelItemCount() >= 5 && toc->topLevelItem(0)->text(0) == QLatin1String("Getting started"));
     }
 };
 
