@@ -17,7 +17,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("ms");
         QTest::newRow("5") << 5;
-        QTest::newRow("10") << 10;
         QTest::newRow("500") << 500;
     }
 
@@ -55,11 +54,7 @@ private Q_SLOTS:
         EventLoopTiming timing;
         const qint64 start = timing.nowMs();
         QCOMPARE(timing.waitForBytes(port, 2, start + 300, LinkTiming::Wait::Yielding), arrived);
-        const qint64 took = timing.nowMs() - start;
-        if (arrived)
-            QVERIFY(took < 300);
-        else
-            QVERIFY(took > 300);
+        QCOMPARE(timing.nowMs() - start < 300, arrived);
     }
 
     void aLateReplyWithinTheDeadlineIsAReply()

@@ -13,17 +13,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("decimals");
         QTest::addColumn<QString>("text");
         QTest::newRow("zero") << 0.0f << 2 << "0.00";
-        QTest::newRow("7.5") << 7.5f << 2 << "7.50";
         QTest::newRow("all integer digits") << 1234.567f << 2 << "1234.57";
-        QTest::newRow("1000") << 1000.0f << 2 << "1000.00";
         QTest::newRow("exact half goes up") << 0.125f << 2 << "0.13";
         QTest::newRow("exact half, whole") << 2.5f << 0 << "3";
         // 2.675 is stored just below: the float's exact value rounds down
         QTest::newRow("below half") << 2.675f << 2 << "2.67";
         QTest::newRow("carry") << 9.995f << 2 << "9.99";
         QTest::newRow("carry across the point") << 99.996f << 2 << "100.00";
-        QTest::newRow("whole") << 6687.0f << 0 << "6687";
-        QTest::newRow("negative") << -1.005f << 2 << "-1.00";
         QTest::newRow("negative half") << -0.5f << 0 << "-1";
         QTest::newRow("negative to zero") << -0.001f << 2 << "0.00";
     }
@@ -40,7 +36,6 @@ private Q_SLOTS:
     {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         QCOMPARE(NumberFormat::hours(1234.5f), QStringLiteral("1234,50"));
-        QCOMPARE(NumberFormat::starts(65535), QStringLiteral("65535"));
         QLocale::setDefault(QLocale::c());
         QCOMPARE(NumberFormat::hours(1234.5f), QStringLiteral("1234.50"));
     }
@@ -50,12 +45,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("encodable");
-        QTest::newRow("ascii") << "AB 12" << QByteArray("AB 12") << true;
         QTest::newRow("latin-1") << QStringLiteral("Grüße") << QByteArray("Gr\xfc\xdf" "e") << true;
         QTest::newRow("euro") << QStringLiteral("5€") << QByteArray("5\x80") << true;
         QTest::newRow("dash and quotes") << QStringLiteral("–“”") << QByteArray("\x96\x93\x94") << true;
         QTest::newRow("cyrillic") << QStringLiteral("Ж") << QByteArray() << false;
-        QTest::newRow("emoji") << QStringLiteral("A😀") << QByteArray() << false;
     }
 
     void windows1252()
