@@ -169,26 +169,6 @@ private Q_SLOTS:
         QCOMPARE(rig.link.incompleteOperations(), QStringList{QStringLiteral("ReadTempData")});
     }
 
-    void blockReadStoppedMidwayKeepsTheOldTail()
-    {
-        LinkRig rig(true);
-        ModuleSimulator::Image image{};
-        image.fill(0x11);
-        rig.module.setEeprom(image);
-        rig.link.readFirmwareID();
-        rig.link.readEEPROMData();
-        image.fill(0x22);
-        rig.module.setEeprom(image);
-        // firmware ID, address, and ten reads answered, then the line goes quiet
-        rig.module.faults().silentAfter = rig.module.commandCount() + 2 + 10;
-        rig.link.readFirmwareID();
-        rig.link.readEEPROMData();
-        QCOMPARE(rig.prompt.texts(), QStringList{Timeout});
-        for (int k = 0; k < 48; ++k)
-            QCOMPARE(int(rig.link.eepromData()[size_t(k)]), k < 10 ? 0x22 : 0x11);
-        QVERIFY(!rig.link.isPortOpen());
-    }
-
     void writeUserData_data()
     {
         QTest::addColumn<bool>("echoes");

@@ -5,11 +5,8 @@
 #include "support/ScriptedPrompt.h"
 
 #include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include <unistd.h>
 
 namespace {
 const QString Timeout = QStringLiteral("RS-232 timeout. Check cable and click Abort.");
@@ -66,23 +63,6 @@ private Q_SLOTS:
         QVERIFY(!rig.prompt.shown().first().text.isEmpty());
         QCOMPARE(rig.prompt.shown().first().title, QStringLiteral("Error"));
         QVERIFY(!rig.link.linkOK() && !rig.link.isPortOpen());
-    }
-
-    void permissionFailureNamesTheDeviceAndGroup()
-    {
-        if (::geteuid() == 0)
-            QSKIP("root opens any device; the permission path needs an unprivileged user");
-        QTemporaryDir dir;
-        const QString device = dir.filePath(QStringLiteral("ttyLocked"));
-        QFile file(device);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        QVERIFY(file.setPermissions(QFileDevice::Permissions()));
-        Rig rig(device);
-        rig.link.readFirmwareID();
-        QVERIFY(!rig.prompt.shown().isEmpty());
-        const QString text = rig.prompt.shown().first().text;
-        QVERIFY2(text.contains(device) && text.contains(QLatin1String("group")), qPrintable(text));
     }
 
     void unpluggedAdapterMidBlock()

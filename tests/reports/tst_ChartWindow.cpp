@@ -6,7 +6,6 @@
 
 #include <QChartView>
 #include <QPrinterInfo>
-#include <QValueAxis>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QMenuBar>
@@ -104,35 +103,6 @@ private Q_SLOTS:
         for (const char *file : {"button.pdf", "menu.pdf"})
             QVERIFY(QFileInfo(dir.filePath(QLatin1String(file))).size() > 1000);
         QCOMPARE(rig.prompt.shown().size(), 2);  // the comment box, each time
-    }
-
-    void hoursAxisLabelsReadTheirTicks_data()
-    {
-        QTest::addColumn<float>("highest");
-        QTest::newRow("minutes") << 0.05f;
-        QTest::newRow("a season") << 141.66f;
-        QTest::newRow("the largest counter") << 610.75f;
-    }
-
-    void hoursAxisLabelsReadTheirTicks()
-    {
-        QFETCH(float, highest);
-        ModuleStatistics stats;
-        stats.RPMBandHours[4] = highest;
-        stats.RPMBandHours[5] = highest / 3;
-        ScriptedPrompt prompt;
-        ChartWindow chart(stats, QStringLiteral("Korvane"), prompt);
-        auto *y = qobject_cast<QValueAxis *>(chart.chart()->axes(Qt::Vertical).value(0));
-        QVERIFY(y);
-        QVERIFY(y->max() >= highest);
-        QStringList labels;
-        for (int i = 0; i < y->tickCount(); ++i) {
-            const double tick = y->min() + i * (y->max() - y->min()) / (y->tickCount() - 1);
-            const QString label = QString::asprintf(qPrintable(y->labelFormat()), tick);
-            QVERIFY2(qAbs(label.toDouble() - tick) < 1e-9, qPrintable(label + QLatin1String(" for ") + QString::number(tick)));
-            labels << label;
-        }
-        QCOMPARE(labels.removeDuplicates(), 0);
     }
 
     void aStaleFileIsNotWhereAnUnchosenPrintoutGoes()

@@ -187,25 +187,6 @@ private Q_SLOTS:
             QCOMPARE(pdfPages(second), QList<QStringList>{onPaper(StatisticsReport::tempSection(s))});
     }
 
-    void chartRectangle_data()
-    {
-        QTest::addColumn<double>("twipsPerPixel");
-        QTest::addColumn<int>("top");
-        QTest::newRow("600 dpi") << 2.4 << 2083;
-        QTest::newRow("1200 dpi") << 1.2 << 4167;
-    }
-
-    void chartRectangle()
-    {
-        QFETCH(double, twipsPerPixel);
-        QFETCH(int, top);
-        const QRect r = ChartPrintout::chartRectangle(QSizeF(11520, 15120), twipsPerPixel, twipsPerPixel);
-        QCOMPARE(r.left(), 300);
-        QCOMPARE(r.top(), top);
-        QCOMPARE(r.width(), int(std::nearbyint(10520 / twipsPerPixel)));
-        QCOMPARE(r.height(), int(std::nearbyint(6120 / twipsPerPixel)));
-    }
-
     void noPrinterIsAFailureWithADescription()
     {
         QTemporaryDir dir;
