@@ -1,5 +1,6 @@
 #include "logbook/Logbook.h"
-#include "logbook/ModuleImage.h"
+
+#include "support/Golden.h"
 
 #include <QFile>
 #include <QSqlDatabase>
@@ -67,16 +68,9 @@ private Q_SLOTS:
         QCOMPARE(reopened.open(path), std::nullopt);
         const auto back = reopened.load(id);
         QVERIFY(back && same(*back, d));
-        // The module image holds the same blocks at the module's addresses.
-        const QByteArray image = ModuleImage::fromDownload(d);
-        const auto fromImage = ModuleImage::toDownload(image, true);
-        QCOMPARE(fromImage->statistics, d.statistics);
-        QCOMPARE(fromImage->userData, d.userData);
-        QCOMPARE(image.at(0), char(0xFF));
         const QList<Logbook::Entry> entries = reopened.list(QStringLiteral("hull"));
         QCOMPARE(entries.size(), 1);
-        QCOMPARE(entries.first().userData, QStringLiteral("HULL 7"));
-        QCOMPARE(entries.first().reason, reason);
+        QCOMPARE(entries.first().userData + entries.first().reason, "HULL 7" + reason);
         QVERIFY(reopened.list(QStringLiteral("nothing like it")).isEmpty());
     }
 
@@ -105,9 +99,7 @@ private Q_SLOTS:
         Logbook logbook;
         QCOMPARE(logbook.open(path), std::nullopt);
         const auto old = logbook.load(1);
-        QVERIFY(old);
-        QCOMPARE(old->firmwareID, QStringLiteral("OLD"));
-        QCOMPARE(old->reason, QString());
+        QVERIFY(old && old->firmwareID == QLatin1String("OLD") && old->reason.isEmpty());
         QCOMPARE(logbook.save(sample(false, false)), std::nullopt);
         QCOMPARE(logbook.list().size(), 2);
     }
@@ -132,21 +124,19 @@ private Q_SLOTS:
             db.close();
             QSqlDatabase::removeDatabase(QStringLiteral("other"));
         } else {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(contents) == contents.size());
+            QVERIFY(writeFile(path, contents));
         }
-        QFile before(path);
-        QVERIFY(before.open(QIODevice::ReadOnly));
-        const QByteArray bytes = before.readAll();
-        before.close();
+        const auto bytes = [&] {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray before = bytes();
 
         Logbook logbook;
         const auto why = logbook.open(path);
         QVERIFY(why && why->contains(QLatin1String("is not a logbook")));
         QVERIFY(logbook.save(sample(true, true)).has_value());
-        QFile after(path);
-        QVERIFY(after.open(QIODevice::ReadOnly));
-        QCOMPARE(after.readAll(), bytes);
+        QCOMPARE(bytes(), before);
     }
 };
 
