@@ -1,28 +1,19 @@
 #pragma once
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QProcess>
-#include <QStandardPaths>
 
-// runlog-modsim on a real pseudo-terminal, for tests that go through QSerialPort.
+// runlog-modsim on a real pseudo-terminal of its own, for tests that go through QSerialPort.
+// It prints its device once the device is ready, so reading that line is the wait.
 class ModsimProcess {
 public:
     explicit ModsimProcess(const QStringList &arguments)
     {
-        m_process.setProgram(QStringLiteral(RUNLOG_MODSIM_PATH));
-        m_process.setArguments(arguments);
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        m_process.start();
+        m_process.start(QStringLiteral(RUNLOG_MODSIM_PATH), arguments);
         if (m_process.waitForStarted(5000) && m_process.waitForReadyRead(5000))
             m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
     }
-    ~ModsimProcess() { stop(); }
-
-    void stop()
+    ~ModsimProcess()
     {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
         m_process.terminate();
         if (!m_process.waitForFinished(3000))
             m_process.kill();
@@ -30,7 +21,6 @@ public:
     }
 
     QString device() const { return m_device; }
-    bool running() const { return m_process.state() == QProcess::Running; }
     QProcess &process() { return m_process; }
 
 private:
