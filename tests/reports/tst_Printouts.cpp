@@ -112,15 +112,6 @@ private Q_SLOTS:
         const auto pages = pdfPages(path);
         QCOMPARE(pages.size(), 1);
         QCOMPARE(onPaper(pages.first()), onPaper(StatisticsReport::lines(s, context(comment, status))));
-    }
-
-    void tabColumnsOnPaper()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("report.pdf"));
-        std::unique_ptr<QPrinter> printer(pdfPrinter(path));
-        ScriptedPrompt prompt;
-        StatisticsPrintout::print(*printer, prompt, sample(0), QStringLiteral("Korvane"), false);
 
         // Where pdftotext finds each word's left edge, in points from the sheet's edge.
         QProcess p;
