@@ -65,31 +65,6 @@ private Q_SLOTS:
             QVERIFY2(prompt.texts()[i].startsWith(messages[i]), qPrintable(prompt.texts()[i]));
     }
 
-    void filesThatAreNotFilesAreRefused_data()
-    {
-        QTest::addColumn<bool>("configIsFifo");
-        QTest::addColumn<QString>("says");
-        QTest::newRow("configuration file") << true << "Runlog.cfg is not a file.";
-        QTest::newRow("logo") << false << "Not a picture file: ";
-    }
-
-    void filesThatAreNotFilesAreRefused()
-    {
-        QFETCH(bool, configIsFifo);
-        QFETCH(QString, says);
-        QTemporaryDir dir;
-        const QString config = dir.filePath(QStringLiteral("Runlog.cfg"));
-        const QString fifo = configIsFifo ? config : dir.filePath(QStringLiteral("logo.gif"));
-        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        if (!configIsFifo)
-            QVERIFY(writeFile(config, "Acme\nArial\n10\nbold\nlogo.gif\n!\nA\n!\n!\n"));
-        ScriptedPrompt prompt;
-        Configuration read;
-        SplashWindow splash(read, prompt, config, dir.path());
-        QCOMPARE(prompt.shown().size(), 1);
-        QVERIFY2(prompt.shown().first().text.contains(says), qPrintable(prompt.shown().first().text));
-    }
-
     void closesAfterFourSecondsWhateverTheKeys()
     {
         ScriptedPrompt prompt;

@@ -33,30 +33,6 @@ private Q_SLOTS:
         QVERIFY(handled);
     }
 
-    void yieldingWaitEndsAtTheDeadlineOrTheData_data()
-    {
-        QTest::addColumn<int>("replyAfterMs");
-        QTest::addColumn<bool>("arrived");
-        QTest::newRow("reply in time") << 50 << true;
-        QTest::newRow("no reply") << -1 << false;
-    }
-
-    void yieldingWaitEndsAtTheDeadlineOrTheData()
-    {
-        QFETCH(int, replyAfterMs);
-        QFETCH(bool, arrived);
-        ModuleSimulator module(false);
-        module.faults().silent = true;
-        SimulatedPort port(module);
-        QVERIFY(port.open() == std::nullopt);
-        if (replyAfterMs >= 0)
-            QTimer::singleShot(replyAfterMs, [&] { port.inject("xy"); });
-        EventLoopTiming timing;
-        const qint64 start = timing.nowMs();
-        QCOMPARE(timing.waitForBytes(port, 2, start + 300, LinkTiming::Wait::Yielding), arrived);
-        QCOMPARE(timing.nowMs() - start < 300, arrived);
-    }
-
     void aLateReplyWithinTheDeadlineIsAReply()
     {
         // A slow adapter: each reply comes most of a second after its request.

@@ -225,17 +225,6 @@ private Q_SLOTS:
         QVERIFY(rig.link.linkOK() && rig.link.isPortOpen());
     }
 
-    void writeOutOfRangeSendsNothing()
-    {
-        LinkRig rig(false);
-        rig.link.readFirmwareID();
-        rig.link.setEEPROMAddress(160);
-        rig.trace.clear();
-        rig.link.writeEEPROM(300);
-        QCOMPARE(rig.prompt.texts(), QStringList{"Overflow"});
-        QVERIFY(!rig.trace.join(',').contains(QLatin1String("write")) && !rig.link.isPortOpen());
-    }
-
     void openFailureFollowsTheContract_data()
     {
         QTest::addColumn<QList<int>>("answers");

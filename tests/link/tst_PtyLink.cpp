@@ -51,20 +51,6 @@ private Q_SLOTS:
         QVERIFY(!rig.link.linkOK() && !rig.link.isPortOpen());
     }
 
-    void missingPortIsReportedAndRetried()
-    {
-        Rig rig(QStringLiteral("/dev/ttyRunlogMissing"));
-        rig.prompt.answer({Box::Retry, Box::Abort});
-        QElapsedTimer clock;
-        clock.start();
-        rig.link.readFirmwareID();
-        QVERIFY(clock.elapsed() < 2000);
-        QCOMPARE(rig.prompt.shown().size(), 2);
-        QVERIFY(!rig.prompt.shown().first().text.isEmpty());
-        QCOMPARE(rig.prompt.shown().first().title, QStringLiteral("Error"));
-        QVERIFY(!rig.link.linkOK() && !rig.link.isPortOpen());
-    }
-
     void unpluggedAdapterMidBlock()
     {
         ModsimProcess sim({QStringLiteral("--demo"), QStringLiteral("--fault"), QStringLiteral("hangup-after=12")});

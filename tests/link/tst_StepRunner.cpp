@@ -54,34 +54,6 @@ private Q_SLOTS:
         for (const auto &box : prompt.shown())  // style 18: Abort, Retry, Ignore; Abort the default
             QCOMPARE(box.text + box.title + QString::number(box.style), QStringLiteral("Printer is off.Error18"));
     }
-
-    void raisedFailureRepeatsOnRetryAndAlwaysLeaves_data()
-    {
-        QTest::addColumn<QList<int>>("answers");
-        QTest::addColumn<bool>("exitRan");
-        QTest::newRow("retry, retry, abort") << QList<int>{Box::Retry, Box::Retry, Box::Abort} << true;
-        QTest::newRow("ignore") << QList<int>{Box::Ignore} << true;
-    }
-
-    void raisedFailureRepeatsOnRetryAndAlwaysLeaves()
-    {
-        QFETCH(QList<int>, answers);
-        QFETCH(bool, exitRan);
-        ScriptedPrompt prompt;
-        for (int a : answers)
-            prompt.answer({Box::Answer(a)});
-        bool exited = false, after = false;
-        StepRunner runner(prompt, [&] { exited = true; });
-        runner.operation([&] {
-            runner.raise(Failure{QStringLiteral("RS-232 timeout. Check cable and click Abort."), 0x800403E8,
-                                 QStringLiteral("Comm Error")});
-            after = true;
-        });
-        QVERIFY(!after);
-        QCOMPARE(exited, exitRan);
-        QCOMPARE(prompt.shown().size(), answers.size());
-        QCOMPARE(runner.failuresReported(), answers.size());
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_StepRunner)

@@ -87,24 +87,6 @@ private Q_SLOTS:
         QVERIFY2(rig.prompt.shown().isEmpty(), qPrintable(rig.prompt.texts().join('|')));
     }
 
-    void printStatisticsFromButtonAndMenu()
-    {
-        WindowRig rig(true, QStringLiteral("echo-full.bin"));
-        QTemporaryDir dir;
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        ReportActions actions(*rig.window, printer);
-        actions.keepPrinter();
-        rig.click("cmdReadStats");
-        printer.setOutputFileName(dir.filePath(QStringLiteral("button.pdf")));
-        rig.click("cmdPrint");
-        printer.setOutputFileName(dir.filePath(QStringLiteral("menu.pdf")));
-        rig.window->findChild<QAction *>(QStringLiteral("mnuPrintStat"))->trigger();
-        for (const char *file : {"button.pdf", "menu.pdf"})
-            QVERIFY(QFileInfo(dir.filePath(QLatin1String(file))).size() > 1000);
-        QCOMPARE(rig.prompt.shown().size(), 2);  // the comment box, each time
-    }
-
     void aStaleFileIsNotWhereAnUnchosenPrintoutGoes()
     {
         if (!QPrinterInfo::defaultPrinterName().isEmpty())
