@@ -2,9 +2,7 @@
 
 #include "link/Prompt.h"
 
-#include <QList>
 #include <QQueue>
-#include <QString>
 #include <QStringList>
 
 #include <functional>
@@ -17,15 +15,12 @@ public:
         QString text;
         QString title;  // as the user sees it
         int style = 0;
-        bool isInput = false;
-        QString defaultText;
+        QString defaultText;  // of an input box
     };
 
     Box::Answer message(const QString &text, const QString &title, int style) override
     {
-        m_shown.append({text, Box::effectiveTitle(title), style, false, {}});
-        if (onShow)
-            onShow(m_shown.last());
+        show({text, Box::effectiveTitle(title), style, {}});
         if (!m_answers.isEmpty())
             return m_answers.dequeue();
         switch (Box::buttonsOf(style)) {
@@ -37,12 +32,8 @@ public:
 
     std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override
     {
-        m_shown.append({prompt, Box::effectiveTitle(title), 0, true, defaultText});
-        if (onShow)
-            onShow(m_shown.last());
-        if (!m_inputs.isEmpty())
-            return m_inputs.dequeue();
-        return std::nullopt;
+        show({prompt, Box::effectiveTitle(title), 0, defaultText});
+        return m_inputs.isEmpty() ? std::nullopt : m_inputs.dequeue();
     }
 
     void answer(std::initializer_list<Box::Answer> answers) { m_answers.append(answers); }
@@ -58,10 +49,16 @@ public:
     }
     void clear() { m_shown.clear(); }
 
-    // Runs while a box is up: the moment a user would plug a cable in or switch a printer on.
+    // Runs while a box is up: the moment a user would plug a cable in.
     std::function<void(const Shown &)> onShow;
 
 private:
+    void show(const Shown &box)
+    {
+        m_shown.append(box);
+        if (onShow)
+            onShow(box);
+    }
     QQueue<Box::Answer> m_answers;
     QQueue<std::optional<QString>> m_inputs;
     QList<Shown> m_shown;

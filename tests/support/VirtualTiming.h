@@ -19,7 +19,6 @@ public:
     {
         note(QStringLiteral("delay %1").arg(ms));
         m_now += ms;
-        m_delayed += ms;
         QCoreApplication::processEvents();
     }
     void processEvents() override { QCoreApplication::processEvents(); }
@@ -34,8 +33,6 @@ public:
         return false;
     }
 
-    qint64 delayedMs() const { return m_delayed; }
-
 private:
     void note(const QString &event)
     {
@@ -44,5 +41,4 @@ private:
     }
     QStringList *m_trace;
     qint64 m_now = 1000000;
-    qint64 m_delayed = 0;
 };
