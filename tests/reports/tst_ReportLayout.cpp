@@ -40,13 +40,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("dataFlags");
         QTest::addColumn<bool>("breakIn");
         QTest::addColumn<bool>("rebuild");
-        QTest::addColumn<int>("lineCount");
 
-        // 45 lines with everything; each condition leaves its lines out.
-        QTest::newRow("bare") << "" << false << 0 << false << false << 29;
-        QTest::newRow("status, rebuild only") << "" << true << 0 << false << true << 31;
-        QTest::newRow("temperatures") << "" << false << 2 << false << false << 41;
-        QTest::newRow("everything") << "x" << true << 3 << true << false << 45;
+        // Each condition leaves its lines out.
+        QTest::newRow("bare") << "" << false << 0 << false << false;
+        QTest::newRow("status, rebuild only") << "" << true << 0 << false << true;
+        QTest::newRow("temperatures") << "" << false << 2 << false << false;
+        QTest::newRow("everything") << "x" << true << 3 << true << false;
     }
 
     void lines()
@@ -56,7 +55,6 @@ private Q_SLOTS:
         QFETCH(int, dataFlags);
         QFETCH(bool, breakIn);
         QFETCH(bool, rebuild);
-        QFETCH(int, lineCount);
 
         ModuleStatistics s = sample();
         s.DataFlags = qint16(dataFlags);
@@ -65,7 +63,6 @@ private Q_SLOTS:
         const ReportContext context{QStringLiteral("Korvane"), comment, QStringLiteral("6/15/2009 3:04:05 PM"),
                                     statusDisplay};
         const ReportLines lines = StatisticsReport::lines(s, context);
-        QCOMPARE(lines.size(), lineCount);
 
         QStringList expected{"Korvane Ignition Module Data", "Downloaded:"};
         if (!comment.isEmpty())
