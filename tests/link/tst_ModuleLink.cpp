@@ -92,20 +92,6 @@ private Q_SLOTS:
         QCOMPARE(rig.module.pointer(), address);
     }
 
-    void readEEPROMLeavesThePortOpenForTheCaller()
-    {
-        LinkRig rig(true);
-        ModuleSimulator::Image image{};
-        image[53] = 0xC5;
-        rig.module.setEeprom(image);
-        rig.link.readFirmwareID();
-        rig.link.setEEPROMAddress(53);
-        rig.trace.clear();
-        QCOMPARE(int(rig.link.readEEPROM()), 0xC5);
-        QCOMPARE(rig.trace, (QStringList{"open", "flush", "write 15", "wait 2 tight", "delay 5"}));
-        QVERIFY(rig.link.linkOK() && rig.link.isPortOpen());
-    }
-
     void blockReads_data()
     {
         QTest::addColumn<bool>("echoes");

@@ -106,13 +106,6 @@ private Q_SLOTS:
         QVERIFY(text.contains(QStringLiteral("         135-150 deg C       0.50")));
     }
 
-    void valueColumnAlreadyPassed()
-    {
-        const ReportLines lines{ReportLine::label(QStringLiteral("A label longer than twenty"), 30, QStringLiteral("v"))};
-        QCOMPARE(renderReportText(lines), QStringLiteral("         A label longer than twenty\n"
-                                                         "                             v\n"));
-    }
-
     void timestamp_data()
     {
         QTest::addColumn<QLocale>("locale");

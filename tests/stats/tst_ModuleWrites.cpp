@@ -130,21 +130,6 @@ private Q_SLOTS:
         }
     }
 
-    void clearingRestsOnTheRecordNotOnTheByte()
-    {
-        // After downloading a module without the flag, another module that has it is
-        // cleared again when the box is confirmed.
-        OperationsRig rig(true, QStringLiteral("echo-plain-flags0.bin"));
-        rig.operations.readStatistics();
-        rig.module.setEeprom(goldenImage(QStringLiteral("echo-full.bin")));
-        rig.prompt.type(QStringLiteral("YES"));
-        rig.view.setEngineRebuildChecked(true);
-        rig.module.clearWrites();
-        rig.operations.writeUserData();
-        QCOMPARE(rig.module.writes().mid(32, 34), zeros(64, 34));
-        QCOMPARE(rig.module.writes().last(), (ModuleSimulator::Write{53, 0xC5}));
-    }
-
     void textThatCannotBeReadBackIsRefused()
     {
         OperationsRig rig(true, QStringLiteral("echo-full.bin"));
