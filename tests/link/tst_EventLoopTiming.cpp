@@ -13,24 +13,15 @@
 class tst_EventLoopTiming : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void delayKeepsTheLoopRunning_data()
-    {
-        QTest::addColumn<int>("ms");
-        QTest::newRow("5") << 5;
-        QTest::newRow("500") << 500;
-    }
-
     void delayKeepsTheLoopRunning()
     {
-        QFETCH(int, ms);
         EventLoopTiming timing;
         bool handled = false;
         QTimer::singleShot(0, [&] { handled = true; });
         QElapsedTimer clock;
         clock.start();
-        timing.delay(ms);
-        QVERIFY(clock.nsecsElapsed() >= qint64(ms) * 1000000);
-        QVERIFY(handled);
+        timing.delay(5);
+        QVERIFY(clock.nsecsElapsed() >= 5000000 && handled);
     }
 
     void aLateReplyWithinTheDeadlineIsAReply()
