@@ -1,26 +1,10 @@
 // Runlog.cfg as any file may be: the reader, the feature flags and the number reader.
-#include "link/Prompt.h"
 #include "link/StepRunner.h"
 #include "stats/Configuration.h"
+#include "support/ScriptedPrompt.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-
-namespace {
-// Ignores failures, so that the reader goes on to every line there is; a file that ends
-// too early asks again at every line, as it would a user, so in the end it aborts.
-class IgnoringPrompt : public Prompt {
-public:
-    Box::Answer message(const QString &, const QString &, int) override
-    {
-        return ++m_asked < 50 ? Box::Ignore : Box::Abort;
-    }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override { return std::nullopt; }
-
-private:
-    int m_asked = 0;
-};
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -32,7 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     file.write(reinterpret_cast<const char *>(data), qint64(size));
     file.close();
 
-    IgnoringPrompt prompt;
+    // Failures are ignored, so that the reader goes on to every line there is; a file that
+    // ends too early asks again at every line, as it would a user, so in the end it aborts.
+    ScriptedPrompt prompt;
+    for (int i = 0; i < 50; ++i)
+        prompt.answer({Box::Ignore});
     StepRunner runner(prompt);
     Configuration config;
     runner.operation([&] { Configuration::read(path, runner, config); });

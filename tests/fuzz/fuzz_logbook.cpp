@@ -3,7 +3,6 @@
 #include "logbook/Logbook.h"
 
 #include <QCoreApplication>
-#include <QDataStream>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -35,16 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         });
     }
 
-    // The row's columns, each a length-prefixed piece of the input.
-    QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
-    QList<QByteArray> pieces;
-    while (!input.isEmpty() && pieces.size() < 6) {
-        const int length = quint8(input[0]);
-        pieces << input.mid(1, length);
-        input.remove(0, 1 + length);
-    }
-    while (pieces.size() < 6)
-        pieces << QByteArray();
+    // The stored blocks as any bytes may be: the input after its first two bytes, cut where
+    // they say; the rest of the row is what a download would have.
+    const int first = size > 0 ? data[0] : 0, second = size > 1 ? data[1] : 0;
+    const QByteArray rest = QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)).mid(2);
     {
         QSqlDatabase db = QSqlDatabase::database(QStringLiteral("fuzz"));
         if (!db.isOpen())
@@ -52,16 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         QSqlQuery q(db);
         q.exec(QStringLiteral("DELETE FROM download"));
         q.prepare(QStringLiteral("INSERT INTO download (taken_at, port, firmware_id, echoes, statistics, temperatures, "
-                                 "user_data, status, reason) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-        q.addBindValue(size ? qint64(data[0]) << 40 : 0);
-        q.addBindValue(QString::fromUtf8(pieces[0]));
-        q.addBindValue(QString::fromUtf8(pieces[1]));
-        q.addBindValue(size > 1 && (data[1] & 1));
-        q.addBindValue(pieces[2]);
-        q.addBindValue(size > 1 && (data[1] & 2) ? QVariant(pieces[3]) : QVariant());
-        q.addBindValue(pieces[4]);
-        q.addBindValue(size > 1 && (data[1] & 4) ? QVariant(int(data[1])) : QVariant());
-        q.addBindValue(QString::fromUtf8(pieces[5]));
+                                 "user_data, status, reason) VALUES (0, 'Com1', 'ID', ?, ?, ?, ?, ?, '')"));
+        q.addBindValue(first & 1);
+        q.addBindValue(rest.left(first));
+        q.addBindValue(first & 2 ? QVariant(rest.mid(first, second)) : QVariant());
+        q.addBindValue(rest.mid(first + second));
+        q.addBindValue(first & 4 ? QVariant(second) : QVariant());
         if (!q.exec())
             return 0;
     }
