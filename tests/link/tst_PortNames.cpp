@@ -12,7 +12,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("device");
-        QTest::newRow("Com1") << 1 << QString() << "/dev/ttyS0";
         QTest::newRow("Com255") << 255 << QString() << "/dev/ttyS254";
         QTest::newRow("mapped adapter") << 3 << "/dev/ttyUSB0" << "/dev/ttyUSB0";
     }
@@ -35,7 +34,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("number");
         QTest::newRow("lower case") << "com12" << 12;
-        QTest::newRow("bare") << "255" << 255;
         QTest::newRow("zero") << "Com0" << 0;
         QTest::newRow("too high") << "256" << 0;
         QTest::newRow("junk after") << "Com3x" << 0;
