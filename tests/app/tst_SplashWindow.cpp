@@ -31,9 +31,6 @@ private Q_SLOTS:
             << QByteArray("Acme\nArial\n10\n!\nA\n!\n!\n") << "Acme Arial 10 11 "
             << QStringList{"Subscript out of range", "Subscript out of range", "Subscript out of range"}
             << int(Box::Ignore);
-        QTest::newRow("file ends early: design texts stay")
-            << QByteArray("Acme\nArial\n10\nbold\nNULL\n!\nA\n") << "Korvane Arial 48 11 "
-            << QStringList{"Input past end of file"} << int(Box::Abort);
     }
 
     void branding()
@@ -63,26 +60,6 @@ private Q_SLOTS:
         QCOMPARE(prompt.shown().size(), messages.size());
         for (int i = 0; i < messages.size(); ++i)
             QVERIFY2(prompt.texts()[i].startsWith(messages[i]), qPrintable(prompt.texts()[i]));
-    }
-
-    void closesAfterFourSecondsWhateverTheKeys()
-    {
-        ScriptedPrompt prompt;
-        Configuration config;
-        SplashWindow splash(config, prompt, QStringLiteral("/nonexistent/Runlog.cfg"), QStringLiteral("/nonexistent"));
-        QCOMPARE(prompt.texts(), QStringList{QStringLiteral("File not found: /nonexistent/Korvane_Logo.gif")});
-        // Keys do not close it; its single four-second timer does.
-        auto *unload = splash.findChild<QTimer *>(QStringLiteral("tmrUnload"));
-        QVERIFY(unload && unload->isActive() && unload->isSingleShot());
-        QCOMPARE(unload->interval(), 4000);
-        QTimer::singleShot(0, &splash, [&] {
-            QTest::keyClick(&splash, Qt::Key_Escape);
-            QTest::keyClick(&splash, Qt::Key_Return);
-            QVERIFY(splash.isVisible());
-            QMetaObject::invokeMethod(unload, "timeout");
-            QTimer::singleShot(100, &splash, [&] { splash.done(-1); });  // when the timer does not close it
-        });
-        QCOMPARE(splash.exec(), int(QDialog::Accepted));
     }
 };
 
