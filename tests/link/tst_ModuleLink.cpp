@@ -186,26 +186,6 @@ private Q_SLOTS:
         QCOMPARE(rig.trace.count(QStringLiteral("wait %1 tight").arg(echoes ? 3 : 1)), 32);
     }
 
-    void unacknowledgedWriteClosesAndTheNextReopens()
-    {
-        LinkRig rig(false);
-        rig.link.readFirmwareID();
-        rig.link.setEEPROMAddress(160);
-        rig.module.faults().silent = true;
-        rig.port.setTrace([&](const QString &event) {
-            if (event == QLatin1String("write 16 07"))
-                rig.port.inject("\x15");
-        });
-        rig.link.writeEEPROM(7);
-        QVERIFY(!rig.link.linkOK() && !rig.link.isPortOpen() && rig.prompt.shown().isEmpty());
-        const int opened = rig.port.openCount();
-        rig.module.faults().silent = false;
-        rig.port.setTrace({});
-        rig.link.writeEEPROM(8);
-        QCOMPARE(rig.port.openCount(), opened + 1);
-        QVERIFY(rig.link.linkOK() && rig.link.isPortOpen());
-    }
-
     void openFailureRetriedOnceTheAdapterIsBack()
     {
         LinkRig rig(false);
@@ -227,8 +207,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("received");  // bytes waiting; what is waiting after an error is thrown away
         QTest::newRow("framing, retry") << QList<int>{1004} << QList<int>{Box::Retry} << QStringList{"Framing error."}
                                         << true << 3;
-        QTest::newRow("overrun, cancel") << QList<int>{1006} << QList<int>{Box::Cancel}
-                                         << QStringList{"Port hardware overrun."} << false << 3;
         QTest::newRow("third closes before asking")
             << QList<int>{1008, 1010, 1011} << QList<int>{Box::Retry, Box::Retry, Box::Retry}
             << QStringList{"Receive buffer overflow.", "Transmit buffer full.", "Device control block error."} << false

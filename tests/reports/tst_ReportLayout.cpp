@@ -89,23 +89,6 @@ private Q_SLOTS:
                 QCOMPARE(l.items.first().column, 10);
     }
 
-    void textColumns()
-    {
-        ModuleStatistics s = sample();
-        s.DataFlags = 3;
-        const ReportContext context{QStringLiteral("Korvane"), QStringLiteral("A very long comment that runs on"),
-                                    QStringLiteral("6/15/2009 3:04:05 PM"), false};
-        const QStringList text = renderReportText(StatisticsReport::lines(s, context)).split(QLatin1Char('\n'));
-        QCOMPARE(text[0], QStringLiteral("         Korvane Ignition Module Data"));
-        QCOMPARE(text[1], QStringLiteral("         Downloaded:         6/15/2009 3:04:05 PM"));
-        QCOMPARE(text[2], QStringLiteral("         Serial/Comment:     A very long comment that runs on"));
-        QCOMPARE(text[4], QStringLiteral("         User Data:          AB") + QString(30, QLatin1Char(' ')));
-        QVERIFY(text.contains(QStringLiteral("         Total Hours:             1234.57")));
-        QVERIFY(text.contains(QStringLiteral("         Engine Starts:           65535")));
-        QVERIFY(text.contains(QStringLiteral("         Idle                1000.00")));
-        QVERIFY(text.contains(QStringLiteral("         135-150 deg C       0.50")));
-    }
-
     void timestamp_data()
     {
         QTest::addColumn<QLocale>("locale");
