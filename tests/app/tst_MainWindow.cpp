@@ -153,7 +153,6 @@ private Q_SLOTS:
         rig.click("cmdReadStats");
         Download kept = rig.window->operations().lastDownload();
         kept.statistics[0] = 0;  // an older download: less time at idle
-        kept.takenAt = QDateTime(QDate(2025, 6, 1), QTime(12, 0), Qt::UTC);
         const QString live = rig.window->windowTitle();
         rig.window->showKept(kept);
         QVERIFY(rig.window->windowTitle().startsWith(live + QStringLiteral(" - from the logbook, ")));
@@ -165,9 +164,7 @@ private Q_SLOTS:
         QVERIFY(!writable());
 
         rig.click("cmdReadStats");
-        QCOMPARE(rig.window->windowTitle(), live);
-        QCOMPARE(rig.cell("msgHoursLow", 1), QStringLiteral("11.18"));
-        QVERIFY(writable());
+        QVERIFY(rig.window->windowTitle() == live && rig.cell("msgHoursLow", 1) == QLatin1String("11.18") && writable());
     }
 
     void minimisingAndClosingCloseThePort()

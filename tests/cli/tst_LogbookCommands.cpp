@@ -57,10 +57,7 @@ private Q_SLOTS:
         decoded.remove("FirmwareID");
         QCOMPARE(decoded, expected);
 
-        const QString pdf = dir.filePath(QStringLiteral("kept.pdf"));
-        QCOMPARE(CliRun::run(common + QStringList{"logbook", "print", "3", "--pdf", pdf}).exitCode, 0);
-        QFile printed(pdf);
-        QVERIFY(printed.open(QIODevice::ReadOnly) && printed.read(5) == "%PDF-");
+        QCOMPARE(CliRun::run(common + QStringList{"logbook", "print", "3", "--pdf", dir.filePath("kept.pdf")}).exitCode, 0);
 
         // A file that is not a logbook: named, never written, and the read itself still completes.
         const QString notes = dir.filePath(QStringLiteral("notes.txt"));
