@@ -71,17 +71,12 @@ private Q_SLOTS:
         QTest::newRow("plain, flags 3 unread: temperature clearing covers the status byte")
             << "plain-temps.bin" << -1 << on << false << -1 << true
             << (text(224, "T") + zeros(160, 34) + statusAt(148, 0x85));
-        QTest::newRow("echoing, flags 0, rebuild") << "echo-plain-flags0.bin" << -1 << on << true << -1 << true
-                                                   << (text(112, "T") + zeros(64, 34) + statusAt(53, 0x80));
         QTest::newRow("rebuild already set: nothing cleared")
             << "echo-full.bin" << -1 << on << true << -1 << false << (text(112, "T") + statusAt(53, 0xC5));
         QTest::newRow("status display off: user data only")
             << "echo-full.bin" << 0x05 << QStringList{} << true << -1 << false << text(112, "T");
         QTest::newRow("no download, no clear flag: bit 6 as the module has it")
             << "plain-wot.bin" << -1 << on << false << -1 << false << (text(224, "T") + statusAt(148, 0x47));
-        QTest::newRow("no download, rebuild: only bytes 0..33 cleared")
-            << "echo-full.bin" << 0x00 << on << false << -1 << true
-            << (text(112, "T") + zeros(64, 34) + statusAt(53, 0x80));
         QTest::newRow("break-in unchecked with the clear flag")
             << "plain-wot.bin" << -1 << clear << true << 0 << false << (text(224, "T") + statusAt(148, 0x07));
     }
@@ -234,23 +229,20 @@ private Q_SLOTS:
         OperationsRig rig(true, QStringLiteral("echo-full.bin"));
         readyToRebuild(rig, QStringLiteral("KEPT"));
         const auto before = rig.module.eeprom();
-        QList<Download> kept;
-        qsizetype writesWhenKept = -1;
+        QList<std::pair<Download, qsizetype>> kept;  // and the writes the module had by then
         rig.operations.keep = [&](const Download &d) -> std::optional<QString> {
-            kept << d;
-            if (writesWhenKept < 0)
-                writesWhenKept = rig.module.writes().size();
+            kept.append({d, rig.module.writes().size()});
             return keptOk ? std::nullopt : std::optional<QString>(QStringLiteral("disk full"));
         };
         write(rig, erase);
 
         // The copy was taken from the module before its first cleared byte, with its blocks whole.
         QVERIFY(!kept.isEmpty());
-        QCOMPARE(kept.first().reason, erase ? QStringLiteral("before Erase RPM Limit Data")
-                                            : QStringLiteral("before the engine-rebuild clearing"));
-        QVERIFY(std::equal(before.begin() + 64, before.begin() + 112, kept.first().statistics.begin()));
-        QVERIFY(kept.first().temperatures);
-        QCOMPARE(writesWhenKept, erase ? 0 : 32);
+        const auto &[copy, writesBefore] = kept.first();
+        QCOMPARE(copy.reason, erase ? QStringLiteral("before Erase RPM Limit Data")
+                                    : QStringLiteral("before the engine-rebuild clearing"));
+        QVERIFY(std::equal(before.begin() + 64, before.begin() + 112, copy.statistics.begin()) && copy.temperatures);
+        QCOMPARE(writesBefore, erase ? 0 : 32);
         if (keptOk) {
             QCOMPARE(rig.module.writes(), zeros(92, 4));
             QCOMPARE(kept.size(), 2);  // and the read-back, as every completed download
