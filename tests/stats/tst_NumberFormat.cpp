@@ -15,13 +15,11 @@ private Q_SLOTS:
         QTest::newRow("zero") << 0.0f << 2 << "0.00";
         QTest::newRow("all integer digits") << 1234.567f << 2 << "1234.57";
         QTest::newRow("exact half goes up") << 0.125f << 2 << "0.13";
-        QTest::newRow("exact half, whole") << 2.5f << 0 << "3";
         // 2.675 is stored just below: the float's exact value rounds down
         QTest::newRow("below half") << 2.675f << 2 << "2.67";
         QTest::newRow("carry") << 9.995f << 2 << "9.99";
         QTest::newRow("carry across the point") << 99.996f << 2 << "100.00";
         QTest::newRow("negative half") << -0.5f << 0 << "-1";
-        QTest::newRow("negative to zero") << -0.001f << 2 << "0.00";
     }
 
     void fixed()
