@@ -8,8 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
-
 class tst_SplashWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:

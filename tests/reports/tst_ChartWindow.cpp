@@ -4,7 +4,6 @@
 #include "support/WindowRig.h"
 
 #include <QPrinterInfo>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QPrinter>
 #include <QStandardPaths>

@@ -1,7 +1,7 @@
 #include "reports/ChartPrintout.h"
 #include "reports/ChartWindow.h"
-#include "reports/ReportLayout.h"
 #include "reports/ReportPrinter.h"
+#include "reports/ReportLayout.h"
 #include "reports/StatisticsPrintout.h"
 #include "stats/ModuleStatistics.h"
 #include "support/ScriptedPrompt.h"

@@ -13,7 +13,6 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("args");  // NOTES stands for a file of the user's
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("says");
-        QTest::newRow("negative count") << QStringList{"--fault", "silent-after=-1"} << 2 << "unknown fault";
         QTest::newRow("link over a file") << QStringList{"--link", "NOTES"} << 2 << "left alone";
         QTest::newRow("save where it cannot") << QStringList{"--save", "/nonexistent/m.bin"} << 1
                                               << "cannot write /nonexistent/m.bin";

@@ -3,7 +3,6 @@
 #include "support/Golden.h"
 #include "support/ScriptedPrompt.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,9 +28,6 @@ private Q_SLOTS:
         QTest::newRow("empty banner line after the header")
             << QByteArray("!\n\nArial\n12\n\nNULL\n!\nM\n\nM3\n!\n!\n") << QList<int>{}
             << QStringList{"", "Arial", "12", "", "NULL"} << QStringList{"M", "", "M3"} << QStringList{};
-        QTest::newRow("lines kept as read") << QByteArray("  B  \n!\n M\n!\nStatus_Display_True \n!\n")
-                                            << QList<int>{} << QStringList{"  B  "} << QStringList{" M"}
-                                            << QStringList{"Status_Display_True "};
         QTest::newRow("ends early, abort keeps what was read")
             << QByteArray("B\n!\nMaker\n!\nopt\n") << QList<int>{Box::Abort} << QStringList{"B"}
             << QStringList{"Maker"} << QStringList{"opt"};
