@@ -5,21 +5,6 @@
 #include <QTest>
 
 namespace {
-ModuleStatistics sample()
-{
-    ModuleStatistics s;
-    s.FirmwareID = QStringLiteral("RL-7.02");
-    s.UserData = QStringLiteral("AB").leftJustified(32, QLatin1Char(' '));
-    s.TotalHrs = 1234.567f;
-    s.WOTTotalHrs = 7.5f;
-    s.EngStarts = 65535;
-    s.MaxRPM = 6500;
-    s.LimitSecs = 12.97f;
-    s.RPMBandHours[0] = 1000;
-    s.TempBandHours[6] = 0.5f;
-    return s;
-}
-
 // The first text of each line, for following the table's order.
 QStringList labels(const ReportLines &lines)
 {
@@ -56,7 +41,7 @@ private Q_SLOTS:
         QFETCH(bool, breakIn);
         QFETCH(bool, rebuild);
 
-        ModuleStatistics s = sample();
+        ModuleStatistics s;
         s.DataFlags = qint16(dataFlags);
         s.BreakInLimit = breakIn;
         s.EngineRebuild = rebuild;
