@@ -23,12 +23,6 @@ ModuleStatistics sample(int dataFlags)
     s.RPMBandHours = {11.18f, 7.46f, 8.85f, 13.05f, 19.57f, 24.23f, 21.43f, 15.84f, 10.25f, 5.59f, 2.33f, 0.84f, 0.11f};
     s.TempBandHours = {17.71f, 28.89f, 48.46f, 33.55f, 9.32f, 2.24f, 0.56f};
     s.TotalHrs = 1141.66f;
-    s.WOTTotalHrs = 13.98f;
-    s.LimitSecs = 124.45f;
-    s.MaxRPM = 6687;
-    s.EngStarts = 1234;
-    s.BreakInLimit = true;
-    s.EngineRebuild = true;
     s.DataFlags = qint16(dataFlags);
     return s;
 }
