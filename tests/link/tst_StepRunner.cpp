@@ -19,7 +19,6 @@ private Q_SLOTS:
         QTest::newRow("abort") << QList<int>{Box::Abort} << 5 << 1 << false << true;
         QTest::newRow("retry until the cause is gone") << QList<int>{Box::Retry, Box::Retry} << 2 << 3 << true << false;
         QTest::newRow("ignore") << QList<int>{Box::Ignore} << 5 << 1 << true << false;
-        QTest::newRow("retry then ignore") << QList<int>{Box::Retry, Box::Ignore} << 5 << 2 << true << false;
         QTest::newRow("unknown answer leaves") << QList<int>{Box::Ok} << 5 << 1 << false << true;
     }
 

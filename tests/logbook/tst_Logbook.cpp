@@ -84,11 +84,8 @@ private Q_SLOTS:
                                           "statistics BLOB NOT NULL, temperatures BLOB, user_data BLOB NOT NULL, "
                                           "status INTEGER)")));
             QVERIFY(q.exec(QStringLiteral("PRAGMA user_version = 1")));
-            q.prepare(QStringLiteral("INSERT INTO download VALUES (1, 1765000000000, 'Com3', 'OLD', 1, ?, NULL, ?, 5)"));
-            q.addBindValue(QByteArray(48, '\x01'));
-            q.addBindValue(QByteArray("OLD ONE").leftJustified(32, ' '));
-            QVERIFY(q.exec());
-            db.close();
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO download VALUES "
+                                          "(1, 1765000000000, 'Com3', 'OLD', 1, zeroblob(48), NULL, zeroblob(32), 5)")));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("old"));
         Logbook logbook;
