@@ -59,22 +59,18 @@ private Q_SLOTS:
     void downloadAndClear_data()
     {
         QTest::addColumn<QString>("image");
-        QTest::addColumn<bool>("statusDisplay");
         QTest::addColumn<QStringList>("shown");  // total, WOT, limit, max RPM, starts, user data, boxes checked
-        QTest::newRow("flags 0") << "echo-plain-flags0.bin" << true
+        QTest::newRow("flags 0") << "echo-plain-flags0.bin"
                                  << QStringList{"613.14", "", "0.13", "31", "7", "SN 1", "00"};
-        QTest::newRow("flags 3, WOT above total") << "echo-full.bin" << true
+        QTest::newRow("flags 3, WOT above total") << "echo-full.bin"
                                                   << QStringList{"141.66", "186.39", "124.45", "6687", "1234", "AB", "11"};
-        QTest::newRow("flags 3, status display off") << "echo-full.bin" << false
-                                                     << QStringList{"141.66", "186.39", "124.45", "6687", "1234", "AB", "00"};
     }
 
     void downloadAndClear()
     {
         QFETCH(QString, image);
-        QFETCH(bool, statusDisplay);
         QFETCH(QStringList, shown);
-        WindowRig rig(true, image, statusDisplay ? StatusOn : QStringList{}, "A&B-7");
+        WindowRig rig(true, image, StatusOn, "A&B-7");
         rig.window->show();
         rig.click("cmdReadStats");
 

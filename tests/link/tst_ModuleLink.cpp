@@ -140,16 +140,6 @@ private Q_SLOTS:
             QCOMPARE(int(which == 0 ? rig.link.eepromData()[size_t(k)] : rig.link.tempData()[size_t(k)]), start + k);
     }
 
-    void aPlainModuleHasNoTemperatureBlock()
-    {
-        LinkRig rig(false);
-        rig.link.readFirmwareID();
-        rig.link.readTempData();
-        QCOMPARE(rig.prompt.texts(), QStringList{Timeout});
-        QVERIFY(!rig.link.linkOK() && !rig.link.isPortOpen());
-        QCOMPARE(rig.link.incompleteOperations(), QStringList{QStringLiteral("ReadTempData")});
-    }
-
     void writeUserData_data()
     {
         QTest::addColumn<bool>("echoes");

@@ -271,8 +271,8 @@ private Q_SLOTS:
         rig.view.setEngineRebuildChecked(true);
         QCOMPARE(rig.view.engineRebuildChecked(), checked);
         QCOMPARE(rig.prompt.shown().size(), 1);
-        QCOMPARE(rig.prompt.shown().first().title, QStringLiteral("Engine Rebuild Confirmation"));
-        QCOMPARE(rig.prompt.shown().first().defaultText, QStringLiteral("No"));
+        QCOMPARE(rig.prompt.shown().first().title + '|' + rig.prompt.shown().first().defaultText,
+                 QStringLiteral("Engine Rebuild Confirmation|No"));
         QVERIFY(rig.trace.isEmpty());  // checking writes nothing by itself
     }
 
