@@ -192,7 +192,6 @@ private Q_SLOTS:
         QTest::newRow("help") << QStringList{"--help"} << 0 << "";
         QTest::newRow("no command") << QStringList{} << 2 << "no command given";
         QTest::newRow("unknown command") << QStringList{"fly"} << 2 << "unknown command fly";
-        QTest::newRow("bad format") << QStringList{"read", "--format", "xml"} << 2 << "--format";
         QTest::newRow("Com256") << QStringList{"--port", "Com256", "read"} << 2 << "Com1 to Com255";
         QTest::newRow("config a FIFO") << QStringList{"--config", "FIFO", "read"} << 2 << "not a regular file";
         QTest::newRow("user data over 32 characters") << QStringList{"write-user-data", QString(33, 'x')} << 2

@@ -201,19 +201,6 @@ private Q_SLOTS:
         QVERIFY(!rig.link.isPortOpen() && !rig.operations.lastReadComplete());
     }
 
-    void eraseRpmLimitData()
-    {
-        OperationsRig rig(true, QStringLiteral("echo-full.bin"));
-        rig.operations.readStatistics();
-        const QString total = rig.view.field(Field::TotalHrs) + rig.view.field(Field::EngStarts);
-        rig.module.clearWrites();
-        rig.operations.eraseRpmLimitData();
-        QCOMPARE(rig.module.writes(), zeros(92, 4));
-        QCOMPARE(rig.view.field(Field::LimitSecs) + rig.view.field(Field::MaxRPM), QStringLiteral("0.000"));
-        QCOMPARE(rig.view.field(Field::TotalHrs) + rig.view.field(Field::EngStarts), total);
-        QVERIFY(rig.prompt.shown().isEmpty() && !rig.link.isPortOpen());
-    }
-
     void countersAreKeptBeforeTheyAreCleared_data()
     {
         QTest::addColumn<bool>("erase");
@@ -245,6 +232,7 @@ private Q_SLOTS:
         QCOMPARE(writesBefore, erase ? 0 : 32);
         if (keptOk) {
             QCOMPARE(rig.module.writes(), zeros(92, 4));
+            QCOMPARE(rig.view.field(Field::LimitSecs) + rig.view.field(Field::MaxRPM), QStringLiteral("0.000"));
             QCOMPARE(kept.size(), 2);  // and the read-back, as every completed download
         } else {
             QCOMPARE(rig.module.writes(), text(112, "KEPT"));  // no clearing byte, no status byte
@@ -274,24 +262,6 @@ private Q_SLOTS:
         QCOMPARE(rig.prompt.shown().first().title + '|' + rig.prompt.shown().first().defaultText,
                  QStringLiteral("Engine Rebuild Confirmation|No"));
         QVERIFY(rig.trace.isEmpty());  // checking writes nothing by itself
-    }
-
-    void breakInRule_data()
-    {
-        QTest::addColumn<bool>("clearFlag");
-        QTest::newRow("without the clear flag the box cannot be unchecked") << false;
-        QTest::newRow("with it, both are free") << true;
-    }
-
-    void breakInRule()
-    {
-        QFETCH(bool, clearFlag);
-        OperationsRig rig(true, QString(), true, clearFlag);
-        rig.view.setBreakInLimitChecked(true);
-        QVERIFY(rig.view.breakInLimitChecked());
-        rig.view.setBreakInLimitChecked(false);
-        QCOMPARE(rig.view.breakInLimitChecked(), !clearFlag);
-        QVERIFY(rig.prompt.shown().isEmpty());
     }
 };
 
