@@ -19,7 +19,6 @@ const QStringList Commands{QStringLiteral("read"),  QStringLiteral("write-user-d
 const QStringList LogbookCommands{QStringLiteral("list"), QStringLiteral("show"), QStringLiteral("diff"),
                                   QStringLiteral("export"), QStringLiteral("print")};
 
-
 // Why a file named on the command line cannot be read, or nothing.
 std::optional<QString> unreadable(const QString &path)
 {

@@ -18,6 +18,8 @@
 namespace LogbookCommands {
 
 namespace {
+using RecordFormat::csvField;
+
 int fail(const QString &line)
 {
     std::fprintf(stderr, "runlog-cli: %s\n", qPrintable(line));
@@ -46,9 +48,9 @@ int list(const Logbook &logbook, const QString &format, const QString &filter, Q
                                     {QStringLiteral("EngStarts"), e.engStarts},
                                     {QStringLiteral("Reason"), e.reason}});
         else if (format == QLatin1String("csv"))
-            out << QStringList{QString::number(e.id), when(e.takenAt), RecordFormat::csvField(e.port), RecordFormat::csvField(e.firmwareID),
-                               RecordFormat::csvField(e.userData), NumberFormat::shortest(e.totalHrs), QString::number(e.engStarts),
-                               RecordFormat::csvField(e.reason)}
+            out << QStringList{QString::number(e.id), when(e.takenAt), csvField(e.port), csvField(e.firmwareID),
+                               csvField(e.userData), NumberFormat::shortest(e.totalHrs), QString::number(e.engStarts),
+                               csvField(e.reason)}
                        .join(QLatin1Char(','))
                 << '\n';
         else
