@@ -3,14 +3,16 @@
 #   cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake
 cmake_policy(SET CMP0057 NEW)  # IN_LIST in if()
 
-set(layers link stats reports logbook sim cli app)
+set(layers link stats reports logbook sim session printing cli app)
 set(allowed_link link)
 set(allowed_stats link stats)
 set(allowed_reports link stats reports)
 set(allowed_logbook link stats logbook)
-set(allowed_sim link stats sim)
-set(allowed_cli link stats reports logbook sim cli)
-set(allowed_app link stats reports logbook sim app)
+set(allowed_sim link sim)
+set(allowed_session link stats logbook sim session)
+set(allowed_printing link stats reports printing)
+set(allowed_cli link stats reports logbook sim session printing cli)
+set(allowed_app link stats reports logbook sim session printing app)
 
 set(faults "")
 foreach(layer IN LISTS layers)

@@ -1,12 +1,12 @@
 // Takes the README's pictures: the real windows after a demo download, on whatever
 // platform runs it (scripts/screenshots runs it under Xvfb).
-#include "stats/Configuration.h"
+#include "session/Configuration.h"
 #include "app/LogbookDialog.h"
 #include "app/MainWindow.h"
 #include "app/SplashWindow.h"
-#include "reports/ChartPrintout.h"
-#include "reports/ChartWindow.h"
-#include "reports/StatisticsPrintout.h"
+#include "printing/ChartPrintout.h"
+#include "printing/ChartWindow.h"
+#include "printing/StatisticsPrintout.h"
 #include "link/EventLoopTiming.h"
 #include "link/Prompt.h"
 #include "sim/DemoImage.h"

@@ -3,7 +3,7 @@
 #include "HelpWindow.h"
 #include "LogbookDialog.h"
 #include "PortsDialog.h"
-#include "reports/Twips.h"
+#include "printing/Twips.h"
 #include "link/ModuleFinder.h"
 #include "link/ModuleLink.h"
 #include "link/PortDiscovery.h"

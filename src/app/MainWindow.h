@@ -1,6 +1,6 @@
 #pragma once
 
-#include "stats/Configuration.h"
+#include "session/Configuration.h"
 #include "link/LinkTrace.h"
 #include "stats/StatisticsView.h"
 

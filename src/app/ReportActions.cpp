@@ -1,10 +1,10 @@
 #include "ReportActions.h"
 
 #include "MainWindow.h"
-#include "reports/ChartPrintout.h"
-#include "reports/ChartWindow.h"
-#include "reports/PrintSetup.h"
-#include "reports/StatisticsPrintout.h"
+#include "printing/ChartPrintout.h"
+#include "printing/ChartWindow.h"
+#include "printing/PrintSetup.h"
+#include "printing/StatisticsPrintout.h"
 #include "link/Prompt.h"
 #include "stats/ModuleStatistics.h"
 

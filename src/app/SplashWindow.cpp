@@ -1,7 +1,7 @@
 #include "SplashWindow.h"
 
-#include "stats/Configuration.h"
-#include "reports/Twips.h"
+#include "session/Configuration.h"
+#include "printing/Twips.h"
 #include "link/StepRunner.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 // Runlog: the desktop program.
-#include "stats/Configuration.h"
+#include "session/Configuration.h"
 #include "DialogPrompt.h"
 #include "MainWindow.h"
 #include "SplashWindow.h"

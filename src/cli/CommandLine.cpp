@@ -5,7 +5,7 @@
 #include "FailureMessage.h"
 #include "LogbookCommands.h"
 #include "RecordFormat.h"
-#include "stats/Configuration.h"
+#include "session/Configuration.h"
 #include "link/DeviceSerialPort.h"
 #include "link/EventLoopTiming.h"
 #include "link/LinkConstants.h"

@@ -1,7 +1,7 @@
 #include "LogbookCommands.h"
 
 #include "RecordFormat.h"
-#include "stats/Configuration.h"
+#include "session/Configuration.h"
 #include "logbook/Accumulation.h"
 #include "logbook/Logbook.h"
 #include "reports/ReportLayout.h"

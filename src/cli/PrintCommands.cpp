@@ -2,10 +2,10 @@
 // application and the chart, which the other commands do without.
 #include "CommandLine.h"
 #include "ConsolePrompt.h"
-#include "reports/ChartPrintout.h"
-#include "reports/ChartWindow.h"
-#include "reports/ReportPrinter.h"
-#include "reports/StatisticsPrintout.h"
+#include "printing/ChartPrintout.h"
+#include "printing/ChartWindow.h"
+#include "printing/ReportPrinter.h"
+#include "printing/StatisticsPrintout.h"
 #include "stats/ModuleStatistics.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "ModuleImage.h"
 
 #include "link/LinkConstants.h"
-#include "stats/MemoryMap.h"
+#include "link/MemoryMap.h"
 
 namespace ModuleImage {
 

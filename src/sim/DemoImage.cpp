@@ -1,6 +1,6 @@
 #include "DemoImage.h"
 
-#include "stats/MemoryMap.h"
+#include "link/MemoryMap.h"
 
 namespace DemoImage {
 

@@ -1,6 +1,6 @@
 #include "ModuleOperations.h"
 
-#include "MemoryMap.h"
+#include "link/MemoryMap.h"
 #include "Download.h"
 #include "ModuleStatistics.h"
 #include "NumberFormat.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "WriteProgress.h"
-#include "Configuration.h"
+#include "Features.h"
 #include "link/Failure.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MemoryMap.h"
+#include "link/MemoryMap.h"
 #include "link/ModuleTexts.h"
 
 #include <QString>

@@ -1,4 +1,4 @@
-#include "reports/Twips.h"
+#include "printing/Twips.h"
 #include "link/ModuleLink.h"
 #include "stats/Download.h"
 #include "stats/ModuleOperations.h"

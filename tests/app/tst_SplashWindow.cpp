@@ -1,4 +1,4 @@
-#include "stats/Configuration.h"
+#include "session/Configuration.h"
 #include "app/SplashWindow.h"
 #include "support/Golden.h"
 #include "support/ScriptedPrompt.h"

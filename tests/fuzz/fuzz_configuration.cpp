@@ -1,6 +1,6 @@
 // Runlog.cfg as any file may be: the reader, the feature flags and the number reader.
 #include "link/StepRunner.h"
-#include "stats/Configuration.h"
+#include "session/Configuration.h"
 #include "support/ScriptedPrompt.h"
 
 #include <QFile>

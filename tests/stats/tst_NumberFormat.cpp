@@ -1,5 +1,4 @@
 #include "stats/NumberFormat.h"
-#include "stats/Windows1252.h"
 
 #include <QLocale>
 #include <QTest>
@@ -36,31 +35,6 @@ private Q_SLOTS:
         QCOMPARE(NumberFormat::hours(1234.5f), QStringLiteral("1234,50"));
         QLocale::setDefault(QLocale::c());
         QCOMPARE(NumberFormat::hours(1234.5f), QStringLiteral("1234.50"));
-    }
-
-    void windows1252_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("encodable");
-        QTest::newRow("latin-1") << QStringLiteral("Grüße") << QByteArray("Gr\xfc\xdf" "e") << true;
-        QTest::newRow("euro") << QStringLiteral("5€") << QByteArray("5\x80") << true;
-        QTest::newRow("cyrillic") << QStringLiteral("Ж") << QByteArray() << false;
-    }
-
-    void windows1252()
-    {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, encodable);
-        const auto encoded = Windows1252::encode(text);
-        QCOMPARE(encoded.has_value(), encodable);
-        if (encodable) {
-            QCOMPARE(*encoded, bytes);
-            QCOMPARE(Windows1252::decode(bytes), text);
-        } else {
-            QVERIFY(Windows1252::firstUnencodable(text).has_value());
-        }
     }
 };
 

@@ -2,7 +2,7 @@
 
 #include "Golden.h"
 #include "LinkRig.h"
-#include "stats/Configuration.h"
+#include "session/Configuration.h"
 #include "stats/HeadlessView.h"
 #include "stats/ModuleOperations.h"
 #include "stats/ModuleStatistics.h"

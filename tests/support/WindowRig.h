@@ -3,7 +3,7 @@
 #include "Golden.h"
 #include "ScriptedPrompt.h"
 #include "VirtualTiming.h"
-#include "stats/Configuration.h"
+#include "session/Configuration.h"
 #include "app/MainWindow.h"
 #include "sim/ModuleSimulator.h"
 #include "sim/SimulatedPort.h"

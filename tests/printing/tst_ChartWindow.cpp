@@ -1,6 +1,6 @@
-#include "reports/ChartWindow.h"
+#include "printing/ChartWindow.h"
 #include "app/ReportActions.h"
-#include "reports/ReportPrinter.h"
+#include "printing/ReportPrinter.h"
 #include "support/WindowRig.h"
 
 #include <QPrinterInfo>

@@ -1,8 +1,8 @@
-#include "reports/ChartPrintout.h"
-#include "reports/ChartWindow.h"
-#include "reports/ReportPrinter.h"
+#include "printing/ChartPrintout.h"
+#include "printing/ChartWindow.h"
+#include "printing/ReportPrinter.h"
 #include "reports/ReportLayout.h"
-#include "reports/StatisticsPrintout.h"
+#include "printing/StatisticsPrintout.h"
 #include "stats/ModuleStatistics.h"
 #include "support/ScriptedPrompt.h"
 

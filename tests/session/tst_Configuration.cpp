@@ -1,4 +1,4 @@
-#include "stats/Configuration.h"
+#include "session/Configuration.h"
 #include "link/StepRunner.h"
 #include "support/Golden.h"
 #include "support/ScriptedPrompt.h"
@@ -22,8 +22,8 @@ private Q_SLOTS:
                                  << Configuration::builtIn().MakerLines << QStringList{};
         QTest::newRow("complete, CR LF")
             << QByteArray("! header\r\n!another\r\nAcme\r\nTimes\r\n20\r\nbold\r\nNULL\r\n!\r\nAcme Ltd\r\n"
-                          "1 Road\r\n!\r\nStatus_Display_True\r\n!\r\nignored after\r\n")
-            << QList<int>{} << QStringList{"Acme", "Times", "20", "bold", "NULL"} << QStringList{"Acme Ltd", "1 Road"}
+                          "1 Road \x80\xfc\r\n!\r\nStatus_Display_True\r\n!\r\nignored after\r\n")
+            << QList<int>{} << QStringList{"Acme", "Times", "20", "bold", "NULL"} << QStringList{"Acme Ltd", QStringLiteral("1 Road €ü")}
             << QStringList{"Status_Display_True"};
         QTest::newRow("empty banner line after the header")
             << QByteArray("!\n\nArial\n12\n\nNULL\n!\nM\n\nM3\n!\n!\n") << QList<int>{}

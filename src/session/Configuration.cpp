@@ -1,7 +1,6 @@
 #include "Configuration.h"
 
 #include "link/StepRunner.h"
-#include "stats/Windows1252.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,6 +8,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QStringDecoder>
 
 Configuration Configuration::builtIn()
 {
@@ -60,6 +60,11 @@ void Configuration::read(const QString &path, StepRunner &s, Configuration &into
         return file.open(QIODevice::ReadOnly) ? succeeded() : failed(file.errorString());
     });
 
+    // The file is written in the Windows-1252 code page, as the module's own tools write it.
+    // Qt knows it through ICU; without ICU, Latin-1 is the nearest it has.
+    QStringDecoder codePage("windows-1252");
+    if (!codePage.isValid())
+        codePage = QStringDecoder(QStringDecoder::Latin1);
     // A failed read leaves the previous line in place, which Ignore then uses again.
     QString line;
     const auto readLine = [&] {
@@ -71,7 +76,7 @@ void Configuration::read(const QString &path, StepRunner &s, Configuration &into
             QByteArray bytes = file.readLine();
             while (bytes.endsWith('\n') || bytes.endsWith('\r'))
                 bytes.chop(1);
-            line = Windows1252::decode(bytes);
+            line = codePage.decode(bytes);
             return succeeded();
         });
     };
@@ -96,16 +101,4 @@ double Configuration::leadingNumber(const QString &text)
     static const QRegularExpression number(QStringLiteral("^[ \\t]*([+-]?(?:[0-9]+(?:\\.[0-9]*)?|\\.[0-9]+))"));
     const auto match = number.match(text);
     return match.hasMatch() ? match.captured(1).toDouble() : 0.0;
-}
-
-Features Features::fromConfigLines(const QStringList &configLines)
-{
-    Features f;
-    for (const QString &line : configLines) {
-        if (line == QLatin1String("Status_Display_True"))
-            f.StatusDisplayEnabled = true;
-        if (line == QLatin1String("Clear_Break_In_Limit_Enable_True"))
-            f.ClearBreakInLimitEnabled = true;
-    }
-    return f;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stats/Features.h"
+
 #include <QStringList>
 
 class StepRunner;
@@ -28,12 +30,4 @@ struct Configuration {
     // The number a text begins with (leading blanks skipped), 0 when there is none:
     // "12.5pt" is 12.5.
     static double leadingNumber(const QString &text);
-};
-
-// The two feature flags, derived from the option lines by the main window's load.
-struct Features {
-    bool StatusDisplayEnabled = false;
-    bool ClearBreakInLimitEnabled = false;
-
-    static Features fromConfigLines(const QStringList &configLines);
 };

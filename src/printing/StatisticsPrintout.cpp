@@ -1,6 +1,6 @@
 #include "StatisticsPrintout.h"
 
-#include "ReportLayout.h"
+#include "reports/ReportLayout.h"
 #include "ReportPrinter.h"
 #include "link/Prompt.h"
 #include "link/StepRunner.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReportLayout.h"
+#include "reports/ReportLayout.h"
 #include "link/Failure.h"
 
 #include <QFont>

@@ -1,7 +1,7 @@
 #include "ChartPrintout.h"
 
 #include "ChartWindow.h"
-#include "ReportLayout.h"
+#include "reports/ReportLayout.h"
 #include "ReportPrinter.h"
 #include "StatisticsPrintout.h"
 #include "link/StepRunner.h"
