@@ -48,8 +48,7 @@ int main(int argc, char *argv[])
     DeviceSerialPort port([device](int) { return device; });
     EventLoopTiming timing;
     FailPrompt prompt;
-    ModuleTexts texts;
-    ModuleLink link(port, timing, prompt, texts);
+    ModuleLink link(port, timing, prompt);
     link.readFirmwareID();
     link.setEEPROMAddress(64);
 

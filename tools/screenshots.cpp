@@ -1,21 +1,26 @@
 // Takes the README's pictures: the real windows after a demo download, on whatever
 // platform runs it (scripts/screenshots runs it under Xvfb).
 #include "session/Configuration.h"
+#include "app/LogbookController.h"
 #include "app/LogbookDialog.h"
 #include "app/MainWindow.h"
 #include "app/SplashWindow.h"
 #include "printing/ChartPrintout.h"
 #include "printing/ChartWindow.h"
 #include "printing/StatisticsPrintout.h"
+#include "reports/ReportLayout.h"
+#include "session/ModuleSession.h"
 #include "link/EventLoopTiming.h"
 #include "link/Prompt.h"
 #include "sim/DemoImage.h"
 #include "sim/ModuleSimulator.h"
 #include "sim/SimulatedPort.h"
-#include "stats/ModuleOperations.h"
 #include "stats/ModuleStatistics.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDateTime>
+#include <QLocale>
 #include <QPrinter>
 #include <QDir>
 #include <QPushButton>
@@ -83,7 +88,6 @@ int main(int argc, char *argv[])
 
     Configuration config = Configuration::builtIn();
     config.ConfigLines << QStringLiteral("Status_Display_True");
-    ModuleStatistics stats;
     ModuleSimulator module(true, DemoImage::firmwareId(true));
     module.setEeprom(DemoImage::make(true));
     SimulatedPort port(module);
@@ -92,10 +96,14 @@ int main(int argc, char *argv[])
 
     // A logbook of its own, with a season between two downloads and a copy kept before an erase.
     QTemporaryDir logbookDir;
-    QSettings().setValue(QLatin1String(MainWindow::LogbookFileSetting), logbookDir.filePath(QStringLiteral("logbook.sqlite")));
-    MainWindow window(config, stats, port, timing, prompt);
+    QSettings().setValue(QLatin1String(LogbookController::FileSetting), logbookDir.filePath(QStringLiteral("logbook.sqlite")));
+    ModuleSession session(port, timing, prompt);
+    MainWindow window(config, session);
     window.show();
-    window.operations().readStatistics();
+    window.findChild<QPushButton *>(QStringLiteral("cmdReadStats"))->click();
+    const ModuleStatistics stats = window.shown()->decode();
+    const ReportContext context{config.MakerLines.first(), QStringLiteral("Hull 4471"),
+                                StatisticsReport::timestamp(QDateTime::currentDateTime(), QLocale()), true};
     bool ok = true;
     std::unique_ptr<ChartWindow> chart;
     QTimer::singleShot(300, [&] {
@@ -106,10 +114,10 @@ int main(int argc, char *argv[])
         QTimer::singleShot(300, [&] {
             ok = grabWindow(chart.get(), QDir(outDir).filePath(QStringLiteral("chart-window.png"))) && ok;
             printTo(QDir(outDir).filePath(QStringLiteral("statistics-printout.pdf")), [&](QPrinter &p) {
-                StatisticsPrintout::print(p, prompt, stats, config.MakerLines.first(), true);
+                StatisticsPrintout::print(p, prompt, stats, context);
             });
             printTo(QDir(outDir).filePath(QStringLiteral("chart-printout.pdf")), [&](QPrinter &p) {
-                ChartPrintout::print(p, prompt, *chart, stats, config.MakerLines.first(), true);
+                ChartPrintout::print(p, prompt, *chart, stats, context);
             });
             chart->close();
             {
@@ -119,10 +127,10 @@ int main(int argc, char *argv[])
                 later[64 + 32] = 0x0B;  // 1291 starts, 57 more
                 later[64 + 33] = 0x05;
                 module.setEeprom(later);
-                window.operations().readStatistics();
-                window.operations().eraseRpmLimitData();
+                window.findChild<QPushButton *>(QStringLiteral("cmdReadStats"))->click();
+                window.findChild<QAction *>(QStringLiteral("mnuEraseRPMLimitData"))->trigger();
             }
-            auto *logbook = new LogbookDialog(window.logbook(), &window);
+            auto *logbook = new LogbookDialog(session.logbook(), &window);
             logbook->show();
             logbook->table()->selectRow(0);
             logbook->table()->setSelectionMode(QAbstractItemView::MultiSelection);

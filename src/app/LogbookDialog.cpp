@@ -79,10 +79,10 @@ void LogbookDialog::refresh()
 void LogbookDialog::openSelected()
 {
     const QModelIndexList rows = m_table->selectionModel()->selectedRows();
-    if (rows.isEmpty() || !onOpen)
+    if (rows.isEmpty())
         return;
     if (const auto d = m_logbook.load(rows.first().data(Qt::UserRole).toLongLong())) {
-        onOpen(*d);
+        Q_EMIT openRequested(*d);
         accept();
     }
 }

@@ -2,13 +2,11 @@
 
 #include <QDialog>
 
-#include <functional>
-
 class Logbook;
 class QLineEdit;
 class QPlainTextEdit;
 class QTableWidget;
-struct Download;
+#include "stats/Download.h"
 
 // Tools > Logbook...: the downloads kept, newest first, filtered by firmware ID or user
 // data. One opens into the main window; two selected show what the engine ran between them.
@@ -17,11 +15,12 @@ class LogbookDialog : public QDialog {
 public:
     LogbookDialog(const Logbook &logbook, QWidget *parent = nullptr);
 
-    // Opens a download in the main window; set by the window.
-    std::function<void(const Download &)> onOpen;
-
     QTableWidget *table() const { return m_table; }
     QString comparison() const;
+
+Q_SIGNALS:
+    // The user opened a download, to be shown in the main window.
+    void openRequested(const Download &download);
 
 private:
     void refresh();

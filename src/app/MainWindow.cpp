@@ -1,29 +1,24 @@
 #include "MainWindow.h"
 
 #include "HelpWindow.h"
-#include "LogbookDialog.h"
-#include "PortsDialog.h"
-#include "printing/Twips.h"
-#include "link/ModuleFinder.h"
+#include "LogbookController.h"
+#include "PortsController.h"
+#include "TraceController.h"
 #include "link/ModuleLink.h"
-#include "link/PortDiscovery.h"
-#include "link/PortNames.h"
-#include "link/TracingPrompt.h"
-#include "link/TracingSerialPort.h"
-#include "link/TracingTiming.h"
 #include "link/Prompt.h"
 #include "link/StepRunner.h"
-#include "logbook/Logbook.h"
-#include "stats/Download.h"
+#include "printing/Twips.h"
+#include "session/ModuleSession.h"
 #include "stats/ModuleOperations.h"
-#include "stats/ModuleStatistics.h"
+#include "stats/StatisticsPresenter.h"
+#include "stats/ReadOutcome.h"
+#include "stats/WriteOutcome.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -31,8 +26,6 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTableWidget>
 
 #include <cmath>
@@ -41,7 +34,6 @@ namespace {
 constexpr int GridColumns = 8;
 constexpr int GridWidthTwips = 9252;
 constexpr int GridHeightTwips = 612;
-constexpr int PortCount = 255;
 
 const QColor LightGreen(128, 255, 128);
 const QColor LightYellow(255, 255, 128);
@@ -104,12 +96,8 @@ QLabel *valueLabel(QWidget *parent, const char *name, int left, int top, int wid
 }
 }  // namespace
 
-MainWindow::MainWindow(const Configuration &config, ModuleStatistics &stats, SerialPort &port, LinkTiming &timing,
-                       Prompt &prompt, QWidget *parent)
-    : QMainWindow(parent), m_config(config), m_stats(stats),
-      m_tracedPort(std::make_unique<TracingSerialPort>(port, m_trace)),
-      m_tracedTiming(std::make_unique<TracingTiming>(timing, m_trace)),
-      m_tracedPrompt(std::make_unique<TracingPrompt>(prompt, m_trace)), m_prompt(*m_tracedPrompt)
+MainWindow::MainWindow(const Configuration &config, ModuleSession &session, QWidget *parent)
+    : QMainWindow(parent), m_config(config), m_session(session)
 {
     setObjectName(QStringLiteral("frmRunlog_Main"));
     setWindowTitle(QString::fromLatin1(DesignCaption));
@@ -121,11 +109,11 @@ MainWindow::MainWindow(const Configuration &config, ModuleStatistics &stats, Ser
     font.setBold(true);
     setFont(font);
 
-    m_link = std::make_unique<ModuleLink>(*m_tracedPort, *m_tracedTiming, m_prompt, m_stats);
-    m_operations = std::make_unique<ModuleOperations>(*m_link, m_stats, *this, m_prompt, m_features);
-
     buildMenus();
     buildControls();
+    m_ports = new PortsController(*this, *m_cboPort, *m_lblPortDevice, *m_mnuPorts, *m_mnuFindModule, session);
+    m_logbook = new LogbookController(*this, *m_mnuLogbook, *m_mnuKeep, session);
+    m_trace = new TraceController(*this, *m_mnuTrace, session.trace(), prompt());
     load();
 }
 
@@ -137,16 +125,11 @@ void MainWindow::buildMenus()
     file->setObjectName(QStringLiteral("mnuFile"));
     QAction *printStat = file->addAction(QStringLiteral("&Print Statistics"));
     printStat->setObjectName(QStringLiteral("mnuPrintStat"));
-    connect(printStat, &QAction::triggered, this, [this] {
-        if (onPrintStatistics)
-            onPrintStatistics();
-    });
+    m_mnuPrintStat = printStat;
+    connect(printStat, &QAction::triggered, this, &MainWindow::printStatisticsRequested);
     QAction *printSetup = file->addAction(QStringLiteral("Print Set&up"));
     printSetup->setObjectName(QStringLiteral("mnuPrintSetup"));
-    connect(printSetup, &QAction::triggered, this, [this] {
-        if (onPrintSetup)
-            onPrintSetup();
-    });
+    connect(printSetup, &QAction::triggered, this, &MainWindow::printSetupRequested);
     QAction *exit = file->addAction(QStringLiteral("E&xit"));
     exit->setObjectName(QStringLiteral("mnuExit"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -157,26 +140,20 @@ void MainWindow::buildMenus()
     erase->setObjectName(QStringLiteral("mnuEraseRPMLimitData"));
     connect(erase, &QAction::triggered, this, &MainWindow::mnuEraseRPMLimitData_Click);
 
-    // Our own commands, beside the menus of the original design.
+    // The commands the window has beyond the module's own; their controllers connect them.
     QMenu *tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("mnuTools"));
-    QAction *ports = tools->addAction(QStringLiteral("&Ports..."));
-    ports->setObjectName(QStringLiteral("mnuPorts"));
-    connect(ports, &QAction::triggered, this, &MainWindow::mnuPorts_Click);
-    QAction *find = tools->addAction(QStringLiteral("&Find Module"));
-    find->setObjectName(QStringLiteral("mnuFindModule"));
-    connect(find, &QAction::triggered, this, &MainWindow::mnuFindModule_Click);
-    QAction *logbook = tools->addAction(QStringLiteral("&Logbook..."));
-    logbook->setObjectName(QStringLiteral("mnuLogbook"));
-    connect(logbook, &QAction::triggered, this, &MainWindow::mnuLogbook_Click);
-    m_mnuKeep = tools->addAction(QStringLiteral("&Keep Downloads in the Logbook"));
-    m_mnuKeep->setObjectName(QStringLiteral("mnuKeep"));
-    m_mnuKeep->setCheckable(true);
-    connect(m_mnuKeep, &QAction::triggered, this, &MainWindow::mnuKeep_Click);
-    m_mnuTrace = tools->addAction(QStringLiteral("Byte &Trace to File..."));
-    m_mnuTrace->setObjectName(QStringLiteral("mnuTrace"));
-    m_mnuTrace->setCheckable(true);
-    connect(m_mnuTrace, &QAction::triggered, this, &MainWindow::mnuTrace_Click);
+    const auto tool = [&](const char *name, const char *text, bool checkable = false) {
+        QAction *action = tools->addAction(QString::fromLatin1(text));
+        action->setObjectName(QLatin1String(name));
+        action->setCheckable(checkable);
+        return action;
+    };
+    m_mnuPorts = tool("mnuPorts", "&Ports...");
+    m_mnuFindModule = tool("mnuFindModule", "&Find Module");
+    m_mnuLogbook = tool("mnuLogbook", "&Logbook...");
+    m_mnuKeep = tool("mnuKeep", "&Keep Downloads in the Logbook", true);
+    m_mnuTrace = tool("mnuTrace", "Byte &Trace to File...", true);
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -256,9 +233,17 @@ void MainWindow::buildControls()
     m_grids[int(Grid::HoursLow)] = makeGrid(f, "msgHoursLow", 2880);
     m_grids[int(Grid::HoursHigh)] = makeGrid(f, "msgHoursHigh", 3720);
     m_grids[int(Grid::TempHours)] = makeGrid(f, "msgTempHours", 4560);
+    // Under the grids: which parts of the download on screen were not read.
+    m_unread = label(f, "lblUnread", "", 360, 5190, GridWidthTwips, 300);
+    QFont notice = m_unread->font();
+    notice.setBold(false);
+    m_unread->setFont(notice);
+    QPalette warning = m_unread->palette();
+    warning.setColor(QPalette::WindowText, QColor(160, 0, 0));
+    m_unread->setPalette(warning);
 
     QPushButton *readStats = button(f, "cmdReadStats", "Read Statistics", 360, 5520);
-    QPushButton *print = button(f, "cmdPrint", "Print Statistics", 2520, 5520);
+    QPushButton *print = m_cmdPrint = button(f, "cmdPrint", "Print Statistics", 2520, 5520);
     QPushButton *writeUserData = m_cmdWriteUserData = button(f, "cmdWriteUserData", "Write User Data", 360, 6960);
 
     m_fraStatusDisplay = new QGroupBox(QStringLiteral("Status"), f);
@@ -286,7 +271,7 @@ void MainWindow::buildControls()
     m_lblPortDevice->setFont(small);
 
     // These two belong to the window and are drawn above the frame.
-    QPushButton *histogram = button(client, "cmdHistogram", "Histogram", 600, 6480);
+    QPushButton *histogram = m_cmdHistogram = button(client, "cmdHistogram", "Histogram", 600, 6480);
     QPushButton *clearData = button(client, "cmdClearData", "Clear Data", 2760, 6480);
     histogram->raise();
     clearData->raise();
@@ -312,17 +297,12 @@ void MainWindow::buildControls()
     connect(readStats, &QPushButton::clicked, this, &MainWindow::cmdReadStats_Click);
     connect(clearData, &QPushButton::clicked, this, &MainWindow::cmdClearData_Click);
     connect(writeUserData, &QPushButton::clicked, this, &MainWindow::cmdWriteUserData_Click);
-    connect(print, &QPushButton::clicked, this, [this] {
-        if (onPrintStatistics)
-            onPrintStatistics();
-    });
-    connect(histogram, &QPushButton::clicked, this, [this] {
-        if (onHistogram)
-            onHistogram();
-    });
-    connect(m_chkBreakInLimit, &QCheckBox::toggled, this, [this] { m_operations->breakInLimitClicked(); });
-    connect(m_chkEngineRebuild, &QCheckBox::toggled, this, [this] { m_operations->engineRebuildClicked(); });
-    connect(m_cboPort, &QComboBox::currentIndexChanged, this, &MainWindow::cboPort_Click);
+    connect(print, &QPushButton::clicked, this, &MainWindow::printStatisticsRequested);
+    connect(histogram, &QPushButton::clicked, this, &MainWindow::histogramRequested);
+    // The click rules answer the user; what a download sets is the module's word.
+    connect(m_chkBreakInLimit, &QCheckBox::clicked, this, [this] { m_session.operations().breakInLimitClicked(*this); });
+    connect(m_chkEngineRebuild, &QCheckBox::clicked, this,
+            [this] { m_session.operations().engineRebuildClicked(*this); });
 
     // Fixed single border: the user cannot drag the size.
     adjustSize();
@@ -334,64 +314,33 @@ void MainWindow::buildControls()
 
 void MainWindow::load()
 {
-    StepRunner s(m_prompt);
+    StepRunner s(prompt());
     s.operation([&] {
-        // 1. Feature flags and the status frame.
+        // Feature flags and the status frame.
         m_features = Features::fromConfigLines(m_config.ConfigLines);
+        m_session.setFeatures(m_features);
         m_fraStatusDisplay->setVisible(m_features.StatusDisplayEnabled);
 
-        // 2. The application title, under which the settings are kept.
+        // The application title, under which the settings are kept.
         QCoreApplication::setApplicationName(QString::fromLatin1(Box::ApplicationTitle));
 
-        // 3, 4. The stored port, and the list it is chosen from.
-        int number = 1;
-        s.step([&] {
-            QSettings settings;
-            number = settings.value(QStringLiteral("Properties/CommPort"), 1).toInt();
-            return succeeded();
-        });
-        {
-            const QSignalBlocker block(m_cboPort);
-            m_cboPort->clear();
-            for (int n = 1; n <= PortCount; ++n)
-                m_cboPort->addItem(QStringLiteral("Com%1").arg(n));
-            m_cboPort->setCurrentIndex(-1);
-        }
-        s.step([&] {
-            if (number < 1 || number > PortCount)
-                return failed(QStringLiteral("Invalid property value"));
-            m_cboPort->setCurrentIndex(number - 1);
-            return succeeded();
-        });
+        // The stored port, and the list it is chosen from.
+        m_ports->load(s);
+        // The logbook and the byte trace, as the user left them.
+        m_logbook->load();
+        m_trace->load();
 
-        // Every download is kept in the logbook, unless the user turned that off.
-        m_logbook = std::make_unique<Logbook>();
-        {
-            const QSettings settings;
-            m_logbookUnusable = m_logbook->open(settings.value(QLatin1String(LogbookFileSetting), Logbook::defaultPath()).toString());
-            mnuKeep_Click(settings.value(QLatin1String(LogbookKeepSetting), true).toBool());
-        }
+        // The line settings.
+        m_session.link().applyPortSettings();
 
-        // A byte trace left on goes on, appending.
-        if (const QString trace = QSettings().value(QLatin1String(TraceSetting)).toString(); !trace.isEmpty())
-            startTrace(trace);
-
-        // 5. The line settings.
-        m_link->applyPortSettings();
-
-        // 6. Nothing remembered from any module yet.
-        m_stats.RPMBandHours.fill(0);
-        m_stats.BreakInLimit = false;
-        m_stats.EngineRebuild = false;
-
-        // 7. One column width for every column of the three grids: an eighth of the grid,
+        // One column width for every column of the three grids: an eighth of the grid,
         // to the nearest twip, halves to even (9252 / 8 gives 1156).
         const int columnTwips = int(std::nearbyint(double(GridWidthTwips) / GridColumns));
         for (QTableWidget *g : m_grids)
             for (int c = 0; c < GridColumns; ++c)
                 g->setColumnWidth(c, Twips::toPixels(columnTwips, logicalDpiX()));
 
-        // 8. Header texts.
+        // Header texts.
         const QStringList low{"RPM Band",  "    Idle",  "1000-1499", "1500-1999",
                               "2000-2499", "2500-2999", "3000-3499", "3500-3999"};
         const QStringList high{"RPM Band",  "4000-4499", "4500-4999", "5000-5499",
@@ -405,22 +354,17 @@ void MainWindow::load()
             m_grids[g]->item(1, 0)->setText(QStringLiteral("Hours"));
         }
 
-        // 9. Temperature colours, both rows.
+        // Temperature colours, both rows.
         for (int c = 1; c < GridColumns; ++c) {
             const QColor colour = c <= 4 ? LightGreen : c == 5 ? LightYellow : LightRed;
             for (int r = 0; r < 2; ++r)
                 m_grids[int(Grid::TempHours)]->item(r, c)->setBackground(colour);
         }
 
-        // 10, 11. Empty values.
-        for (QTableWidget *g : m_grids)
-            for (int c = 1; c < GridColumns; ++c)
-                g->item(1, c)->setText(QString());
-        m_txtUserData->clear();
-        m_stats.FirmwareID.clear();
-        m_stats.UserData.clear();
+        // Empty values: nothing is shown before the first download.
+        StatisticsPresenter::clear(*this);
 
-        // 12. The maker's name before the caption.
+        // The maker's name before the caption.
         s.step([&] {
             if (m_config.MakerLines.isEmpty())
                 return failed(QStringLiteral("Subscript out of range"));
@@ -428,7 +372,7 @@ void MainWindow::load()
             return succeeded();
         });
 
-        // 13. What only some modules supply stays hidden until they supply it.
+        // What only some modules supply stays hidden until they supply it.
         setWotVisible(false);
         setTempGridVisible(false);
     });
@@ -460,11 +404,6 @@ QString MainWindow::caption(Field field) const
 void MainWindow::setUserDataText(const QString &text)
 {
     m_txtUserData->setText(text);
-}
-
-QString MainWindow::userDataText() const
-{
-    return m_txtUserData->text();
 }
 
 void MainWindow::setCell(Grid g, int column, const QString &text)
@@ -505,76 +444,104 @@ void MainWindow::setEngineRebuildChecked(bool checked)
 
 // --- handlers ----------------------------------------------------------------------------
 
+Prompt &MainWindow::prompt()
+{
+    return m_session.prompt();
+}
+
+const Features &MainWindow::features() const
+{
+    return m_features;
+}
+
 bool MainWindow::refuseWhileBusy()
 {
-    if (!m_operations->busy())
+    if (!m_session.operations().busy())
         return false;
     QApplication::beep();
     return true;
 }
 
-void MainWindow::cboPort_Click(int index)
-{
-    if (index < 0)
-        return;
-    // The port cannot change under an operation that owns it.
-    if (refuseWhileBusy()) {
-        const QSignalBlocker block(m_cboPort);
-        m_cboPort->setCurrentIndex(m_portIndex);
-        return;
-    }
-    m_portIndex = index;
-    m_lblPortDevice->setText(portDescription(index + 1));
-    StepRunner s(m_prompt);
-    s.operation([&] {
-        const int number = index + 1;
-        m_link->setCommPortNumber(number);
-        s.step([&] {
-            QSettings settings;
-            settings.setValue(QStringLiteral("Properties/CommPort"), QString::number(number));
-            settings.sync();
-            if (settings.status() != QSettings::NoError)
-                return failed(QStringLiteral("The port setting could not be saved."));
-            return succeeded();
-        });
-        m_link->closePort();
-    });
-}
-
-void MainWindow::runModuleOperation(bool (ModuleOperations::*operation)())
+void MainWindow::runModuleOperation(const std::function<void()> &operation)
 {
     if (!refuseWhileBusy()) {
+        // What an operation is about to replace cannot be printed or charted meanwhile.
+        const QList<QWidget *> readers{m_cmdPrint, m_cmdHistogram};
+        for (QWidget *w : readers)
+            w->setEnabled(false);
+        m_mnuPrintStat->setEnabled(false);
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        (m_operations.get()->*operation)();
+        operation();
         QApplication::restoreOverrideCursor();
+        for (QWidget *w : readers)
+            w->setEnabled(true);
+        m_mnuPrintStat->setEnabled(true);
+        m_trace->checkWrites();
     }
     // A resize while the operation owned the port left its reset until now.
     if (m_portResetPending)
         resetPort();
 }
 
+void MainWindow::showUnread(const Download &download)
+{
+    const QString parts = StatisticsPresenter::partNames(download.unread);
+    m_unread->setText(parts.isEmpty() ? QString()
+                                      : QStringLiteral("Incomplete download - not read: %1. Those values are blank.")
+                                            .arg(parts));
+}
+
+void MainWindow::present(const ReadOutcome &outcome)
+{
+    StatisticsPresenter::show(outcome.download, *this, m_features.StatusDisplayEnabled);
+    showUnread(outcome.download);
+    m_shown = outcome.download;
+    if (outcome.notKept)
+        m_logbook->notKept(*outcome.notKept);
+}
+
+void MainWindow::present(const WriteOutcome &outcome, const QString &title)
+{
+    // A write that never began (no firmware ID, a text the module cannot keep) has had
+    // its box already.
+    if (outcome.failure && outcome.progress.started()) {
+        if (outcome.failure->kind == Failure::Kind::KeepFailed)
+            m_logbook->clearingRefused(outcome.failure->description, title);
+        else
+            prompt().message(outcome.progress.summary(), title, Box::OkOnly | Box::Exclamation);
+    }
+    if (outcome.readBack)
+        present(*outcome.readBack);
+}
+
 void MainWindow::cmdReadStats_Click()
 {
-    if (!m_operations->busy())
+    if (!m_session.operations().busy())
         leaveKept();  // back to the live module
-    runModuleOperation(&ModuleOperations::readStatistics);
+    runModuleOperation([this] { present(m_session.operations().readStatistics()); });
 }
 
 void MainWindow::cmdClearData_Click()
 {
     // Clear Data sends nothing, but it must not empty the window under a download.
-    if (!refuseWhileBusy())
-        m_operations->clearData();
+    if (refuseWhileBusy())
+        return;
+    StatisticsPresenter::clear(*this);
+    m_unread->clear();
+    m_shown.reset();
 }
 
 void MainWindow::cmdWriteUserData_Click()
 {
-    runModuleOperation(&ModuleOperations::writeUserData);
+    const WriteRequest request{m_txtUserData->text(), breakInLimitChecked(), engineRebuildChecked()};
+    runModuleOperation([&] { present(m_session.operations().writeUserData(request), QString()); });
 }
 
 void MainWindow::mnuEraseRPMLimitData_Click()
 {
-    runModuleOperation(&ModuleOperations::eraseRpmLimitData);
+    runModuleOperation([this] {
+        present(m_session.operations().eraseRpmLimitData(), QString::fromLatin1(ModuleOperations::EraseTitle));
+    });
 }
 
 void MainWindow::mnuContents_Click()
@@ -596,159 +563,22 @@ QString MainWindow::aboutText() const
     return text;
 }
 
-void MainWindow::startTrace(const QString &path)
-{
-    if (const auto why = m_trace.start(path, QStringLiteral("runlog"))) {
-        m_prompt.message(QStringLiteral("The byte trace cannot be written to %1: %2").arg(path, *why), QString(),
-                         Box::OkOnly | Box::Exclamation);
-        QSettings().remove(QLatin1String(TraceSetting));
-    } else {
-        QSettings().setValue(QLatin1String(TraceSetting), path);
-    }
-    m_mnuTrace->setChecked(m_trace.isOn());
-}
-
-void MainWindow::mnuTrace_Click(bool on)
-{
-    if (!on) {
-        m_trace.stop();
-        QSettings().remove(QLatin1String(TraceSetting));
-        return;
-    }
-    const QString last = QSettings().value(QLatin1String(TraceSetting)).toString();
-    const QString offered = last.isEmpty()
-                                ? QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                                      .filePath(QStringLiteral("runlog-trace.txt"))
-                                : last;
-    const QString path = chooseTraceFile ? chooseTraceFile(offered)
-                                         : QFileDialog::getSaveFileName(this, QStringLiteral("Byte Trace"), offered,
-                                                                        QStringLiteral("Text files (*.txt)"), nullptr,
-                                                                        QFileDialog::DontConfirmOverwrite);
-    if (path.isEmpty()) {
-        m_mnuTrace->setChecked(false);
-        return;
-    }
-    startTrace(path);
-}
-
-void MainWindow::setPortDiscovery(PortDiscovery &discovery)
-{
-    m_discovery = &discovery;
-    connect(&discovery, &PortDiscovery::changed, this, &MainWindow::refreshPortList);
-    refreshPortList();
-}
-
-QString MainWindow::portDescription(int number) const
-{
-    const QString device = PortNames::deviceFor(number, QSettings());
-    if (!m_discovery)
-        return device;
-    if (const SerialDevice *present = m_discovery->find(device))
-        return present->label();
-    return device + QStringLiteral(" (not present)");
-}
-
-void MainWindow::refreshPortList()
-{
-    if (m_discovery) {
-        QSettings settings;
-        PortNames::mapDetected(settings, m_discovery->devices());
-    }
-    // Entries that lead to a device present stand out in bold; every entry's tooltip
-    // names its device. The texts stay "Com1" to "Com255".
-    const QSettings settings;
-    for (int i = 0; i < m_cboPort->count(); ++i) {
-        const QString device = PortNames::deviceFor(i + 1, settings);
-        const bool present = m_discovery && m_discovery->find(device);
-        m_cboPort->setItemData(i, portDescription(i + 1), Qt::ToolTipRole);
-        QFont font = m_cboPort->font();
-        font.setBold(present);
-        m_cboPort->setItemData(i, present ? QVariant(font) : QVariant(), Qt::FontRole);
-    }
-    if (m_cboPort->currentIndex() >= 0)
-        m_lblPortDevice->setText(portDescription(m_cboPort->currentIndex() + 1));
-}
-
-void MainWindow::mnuPorts_Click()
-{
-    PortDiscovery detected;
-    PortsDialog dialog(m_discovery ? *m_discovery : detected, this);
-    connect(&dialog, &PortsDialog::mappingChanged, this, [this] {
-        // As a pick in the list does: the next operation opens the port anew.
-        if (!m_operations->busy())
-            m_link->closePort();
-        refreshPortList();
-    });
-    dialog.exec();
-}
-
-void MainWindow::mnuFindModule_Click()
-{
-    if (refuseWhileBusy())
-        return;
-    PortDiscovery detected;
-    const PortDiscovery &discovery = m_discovery ? *m_discovery : detected;
-    const QStringList devices = discovery.mappedNames();
-    if (devices.isEmpty()) {
-        m_prompt.message(QStringLiteral("No serial port is present: plug the adapter in, then try again."),
-                         QStringLiteral("Find Module"), Box::OkOnly | Box::Exclamation);
-        return;
-    }
-    ModuleFinder::Found found;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_operations->exclusive([&] { found = ModuleFinder::find(devices); });
-    QApplication::restoreOverrideCursor();
-    if (found.index < 0) {
-        m_prompt.message(QStringLiteral("No module answered on the serial ports present: %1.\n\nCheck that the "
-                                        "module is powered and its cable plugged in.")
-                             .arg(devices.join(QStringLiteral(", "))),
-                         QStringLiteral("Find Module"), Box::OkOnly | Box::Exclamation);
-        return;
-    }
-    const SerialDevice &device = discovery.devices()[found.index];
-    QSettings settings;
-    PortNames::mapDetected(settings, {device});
-    const int number = PortNames::numberFor(settings, device);
-    m_cboPort->setCurrentIndex(number - 1);
-    m_prompt.message(QStringLiteral("Found a module, firmware ID %1, on %2: %3.")
-                         .arg(found.firmwareID, PortNames::portLabel(number), device.label()),
-                     QStringLiteral("Find Module"), Box::OkOnly | Box::Information);
-}
-
-void MainWindow::mnuKeep_Click(bool on)
-{
-    m_mnuKeep->setChecked(on);
-    QSettings().setValue(QLatin1String(LogbookKeepSetting), on);
-    if (on)
-        m_operations->keep = [this](const Download &d) { return m_logbookUnusable ? m_logbookUnusable : m_logbook->save(d); };
-    else
-        m_operations->keep = nullptr;
-}
-
-void MainWindow::mnuLogbook_Click()
-{
-    if (m_logbookUnusable) {
-        m_prompt.message(*m_logbookUnusable, QString::fromLatin1(ModuleOperations::KeepFailedTitle),
-                         Box::OkOnly | Box::Exclamation);
-        return;
-    }
-    LogbookDialog dialog(*m_logbook, this);
-    dialog.onOpen = [this](const Download &d) { showKept(d); };
-    dialog.exec();
-}
-
 void MainWindow::showKept(const Download &download)
 {
     if (refuseWhileBusy())
         return;
     if (m_liveCaption.isEmpty())
         m_liveCaption = windowTitle();
-    m_operations->show(download);
+    StatisticsPresenter::clear(*this);
+    StatisticsPresenter::show(download, *this, m_features.StatusDisplayEnabled);
+    showUnread(download);
+    m_shown = download;
     setWindowTitle(m_liveCaption + QStringLiteral(" - from the logbook, ")
                    + QLocale().toString(download.takenAt.toLocalTime(), QLocale::ShortFormat));
     // What is shown is not the module on the cable: nothing may be written from it.
     m_txtUserData->setReadOnly(true);
-    m_cmdWriteUserData->setEnabled(false);
+    for (QWidget *w : std::initializer_list<QWidget *>{m_cmdWriteUserData, m_chkBreakInLimit, m_chkEngineRebuild})
+        w->setEnabled(false);
     m_mnuErase->setEnabled(false);
 }
 
@@ -759,13 +589,14 @@ void MainWindow::leaveKept()
     setWindowTitle(m_liveCaption);
     m_liveCaption.clear();
     m_txtUserData->setReadOnly(false);
-    m_cmdWriteUserData->setEnabled(true);
+    for (QWidget *w : std::initializer_list<QWidget *>{m_cmdWriteUserData, m_chkBreakInLimit, m_chkEngineRebuild})
+        w->setEnabled(true);
     m_mnuErase->setEnabled(true);
 }
 
 void MainWindow::mnuAbout_Click()
 {
-    m_prompt.message(aboutText(), QStringLiteral("About"), Box::OkOnly | Box::Information);
+    prompt().message(aboutText(), QStringLiteral("About"), Box::OkOnly | Box::Information);
 }
 
 // --- resize and closing ------------------------------------------------------------------
@@ -773,14 +604,14 @@ void MainWindow::mnuAbout_Click()
 void MainWindow::resetPort()
 {
     // An operation in progress owns the port: it is reset when that operation ends.
-    if (m_operations->busy()) {
+    if (m_session.operations().busy()) {
         m_portResetPending = true;
         return;
     }
     m_portResetPending = false;
-    m_link->closePort();
+    m_session.link().closePort();
     if (!isMinimized())
-        m_link->applyPortSettings();
+        m_session.link().applyPortSettings();
 }
 
 void MainWindow::changeEvent(QEvent *event)
@@ -794,15 +625,15 @@ void MainWindow::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     // The first showing counts as a resize; later ones come with a state change.
-    if (!m_shown) {
-        m_shown = true;
+    if (!m_firstShown) {
+        m_firstShown = true;
         resetPort();
     }
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    m_link->closePort();
+    m_session.link().closePort();
     event->accept();
     Q_EMIT programEnding();
     // Every window goes at once, a modal chart included.

@@ -1,19 +1,23 @@
 #include "ReportActions.h"
 
 #include "MainWindow.h"
+#include "link/Prompt.h"
 #include "printing/ChartPrintout.h"
 #include "printing/ChartWindow.h"
 #include "printing/PrintSetup.h"
 #include "printing/StatisticsPrintout.h"
-#include "link/Prompt.h"
+#include "reports/ReportLayout.h"
 #include "stats/ModuleStatistics.h"
+#include "stats/StatisticsPresenter.h"
+
+#include <QLocale>
 
 ReportActions::ReportActions(MainWindow &window, QPrinter &printer)
     : QObject(&window), m_window(window), m_printer(printer)
 {
-    window.onPrintStatistics = [this] { printStatistics(); };
-    window.onPrintSetup = [this] { printSetup(); };
-    window.onHistogram = [this] { histogram(); };
+    connect(&window, &MainWindow::printStatisticsRequested, this, &ReportActions::printStatistics);
+    connect(&window, &MainWindow::printSetupRequested, this, &ReportActions::printSetup);
+    connect(&window, &MainWindow::histogramRequested, this, &ReportActions::histogram);
 }
 
 QPrinter &ReportActions::printer()
@@ -28,10 +32,35 @@ void ReportActions::printSetupFrom(QWidget *parent)
     m_printerChosen = PrintSetup::show(m_printer, parent) || m_printerChosen;
 }
 
+bool ReportActions::record(ModuleStatistics &stats)
+{
+    const auto &shown = m_window.shown();
+    stats = shown ? shown->decode() : ModuleStatistics{};
+    if (!shown || shown->complete())
+        return true;
+    const QString text = QStringLiteral("This download is incomplete: %1 could not be read, and their values are "
+                                        "left blank.\n\nGo on with what was read?")
+                             .arg(StatisticsPresenter::partNames(shown->unread));
+    return m_window.prompt().message(text, QString::fromLatin1(IncompleteTitle),
+                                     Box::OkCancel | Box::Exclamation | Box::DefaultButton2)
+           == Box::Ok;
+}
+
+ReportContext ReportActions::context(const QString &comment) const
+{
+    const auto &shown = m_window.shown();
+    const QDateTime when = m_window.showingKept() && shown ? shown->takenAt.toLocalTime() : QDateTime::currentDateTime();
+    return {m_window.configuration().MakerLines.value(0), comment, StatisticsReport::timestamp(when, QLocale()),
+            m_window.features().StatusDisplayEnabled};
+}
+
 void ReportActions::printStatistics()
 {
-    StatisticsPrintout::print(printer(), m_window.prompt(), m_window.statistics(),
-                              m_window.configuration().MakerLines.value(0), m_window.features().StatusDisplayEnabled);
+    ModuleStatistics stats;
+    if (!record(stats))
+        return;
+    const QString comment = StatisticsPrintout::askComment(m_window.prompt());
+    StatisticsPrintout::print(printer(), m_window.prompt(), stats, context(comment));
 }
 
 void ReportActions::printSetup()
@@ -41,19 +70,22 @@ void ReportActions::printSetup()
 
 void ReportActions::histogram()
 {
-    if (!ChartWindow::hasData(m_window.statistics())) {
+    ModuleStatistics stats;
+    if (!record(stats))
+        return;
+    if (!ChartWindow::hasData(stats)) {
         m_window.prompt().message(QString::fromLatin1(EmptyText), QString::fromLatin1(EmptyTitle),
                                   Box::OkOnly | Box::Exclamation);
         return;
     }
+    const QString maker = m_window.configuration().MakerLines.value(0);
     // A new window for every showing, so that nothing of the last one survives.
-    ChartWindow chart(m_window.statistics(), m_window.configuration().MakerLines.value(0), m_window.prompt(),
-                      &m_window);
-    chart.onPrintChart = [&] {
-        ChartPrintout::print(printer(), m_window.prompt(), chart, m_window.statistics(),
-                             m_window.configuration().MakerLines.value(0), m_window.features().StatusDisplayEnabled);
-    };
-    chart.onPrintSetup = [&] { printSetupFrom(&chart); };
+    ChartWindow chart(stats, maker, m_window.prompt(), &m_window);
+    connect(&chart, &ChartWindow::printChartRequested, this, [&] {
+        const QString comment = StatisticsPrintout::askComment(m_window.prompt());
+        ChartPrintout::print(printer(), m_window.prompt(), chart, stats, context(comment));
+    });
+    connect(&chart, &ChartWindow::printSetupRequested, this, [&] { printSetupFrom(&chart); });
     Q_EMIT chartOpened(&chart);
     chart.exec();
 }

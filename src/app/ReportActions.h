@@ -4,9 +4,11 @@
 
 class MainWindow;
 class QPrinter;
+struct ModuleStatistics;
+struct ReportContext;
 
-// Connects the main window's print, print set-up and histogram requests to the reports,
-// with the one printer of the program.
+// Joins the main window's print, print set-up and histogram requests to the printouts
+// and the chart window, with the one printer of the program and the download on screen.
 class ReportActions : public QObject {
     Q_OBJECT
 public:
@@ -15,11 +17,10 @@ public:
     void printStatistics();
     void printSetup();
     void histogram();
-    // The printer as it is set now is the user's choice, as if made in Print Setup.
-    void keepPrinter() { m_printerChosen = true; }
 
     static constexpr char EmptyText[] = "Data buffer empty.";
     static constexpr char EmptyTitle[] = "Chart RPM";
+    static constexpr char IncompleteTitle[] = "Incomplete Download";
 
 Q_SIGNALS:
     // The chart window while it is open, for tests and for the program's end.
@@ -29,6 +30,12 @@ private:
     // Until the user picks a printer in Print Setup, printouts follow the system's default.
     QPrinter &printer();
     void printSetupFrom(QWidget *parent);
+    // The record on screen; false when the user would rather not go on with an
+    // incomplete download.
+    bool record(ModuleStatistics &stats);
+    // The printout's heading values: a live download is stamped when printed, a kept one
+    // with its own time.
+    ReportContext context(const QString &comment) const;
 
     MainWindow &m_window;
     QPrinter &m_printer;

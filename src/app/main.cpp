@@ -3,24 +3,17 @@
 #include "DialogPrompt.h"
 #include "MainWindow.h"
 #include "SplashWindow.h"
-#include "link/DeviceSerialPort.h"
-#include "link/EventLoopTiming.h"
+#include "PortsController.h"
+#include "ReportActions.h"
 #include "link/PortDiscovery.h"
-#include "link/PortNames.h"
-#include "app/ReportActions.h"
-#include "sim/DemoImage.h"
-#include "sim/ModuleSimulator.h"
-#include "sim/SimulatedPort.h"
-#include "stats/ModuleStatistics.h"
+#include "session/ModuleSession.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPrinter>
-#include <QSettings>
 
 #include <cstdio>
 #include <algorithm>
-#include <memory>
 #include <optional>
 
 namespace {
@@ -81,8 +74,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Runlog"));
     QCoreApplication::setApplicationVersion(QStringLiteral(RUNLOG_VERSION));
 
-    // The program-wide record and configuration lists.
-    ModuleStatistics statistics;
+    // The configuration lists, written once by the splash and only read afterwards.
     Configuration configuration;
     DialogPrompt prompt;
 
@@ -91,26 +83,19 @@ int main(int argc, char *argv[])
         splash.exec();
     }
 
-    std::unique_ptr<ModuleSimulator> module;
-    std::unique_ptr<SerialPort> port;
-    if (!demo.isEmpty()) {
-        const bool echoes = demo == QLatin1String("echo");
-        module = std::make_unique<ModuleSimulator>(echoes, DemoImage::firmwareId(echoes));
-        module->setEeprom(DemoImage::make(echoes));
-        port = std::make_unique<SimulatedPort>(*module);
-    } else {
-        port = std::make_unique<DeviceSerialPort>([](int n) { return PortNames::deviceFor(n, QSettings()); });
-    }
-    EventLoopTiming timing;
+    const auto simulated = demo.isEmpty()                   ? ModuleSession::Simulated::No
+                           : demo == QLatin1String("plain") ? ModuleSession::Simulated::Plain
+                                                            : ModuleSession::Simulated::Echoing;
+    ModuleSession session(prompt, simulated);
 
     // The program's one printer: the system's default, or what Print Setup chose.
     QPrinter printer(QPrinter::HighResolution);
 
-    MainWindow window(configuration, statistics, *port, timing, prompt);
+    MainWindow window(configuration, session);
     prompt.setParent(&window);
     ReportActions reports(window, printer);
     PortDiscovery discovery;
-    window.setPortDiscovery(discovery);
+    window.ports().setDiscovery(discovery);
     if (!demo.isEmpty())
         window.setWindowTitle(window.windowTitle() + QStringLiteral(" [simulated module]"));
     window.show();

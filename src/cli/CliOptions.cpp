@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 
 #include "CommandLine.h"
+#include "files/OutputFile.h"
 #include "link/LinkConstants.h"
 #include "link/PortNames.h"
 #include "stats/ModuleOperations.h"
@@ -126,8 +127,7 @@ std::optional<QString> CliOptions::parse(const QStringList &arguments, CliOption
     const auto refused = std::find_if_not(o.text.begin(), o.text.end(), ModuleOperations::isStorable);
     if (refused != o.text.end())
         return QStringLiteral("the user data takes printable ASCII only; TEXT has U+%1")
-            .arg(refused->unicode(), 4, 16, QLatin1Char('0'))
-            .toUpper();
+            .arg(QString::number(refused->unicode(), 16).toUpper(), 4, QLatin1Char('0'));
     if (!o.breakIn.isEmpty() && o.breakIn != QLatin1String("on") && o.breakIn != QLatin1String("off"))
         return QStringLiteral("--break-in takes on or off");
     if (!writing && (!o.breakIn.isEmpty() || o.engineRebuild || o.yes))
@@ -138,6 +138,19 @@ std::optional<QString> CliOptions::parse(const QStringList &arguments, CliOption
         return QStringLiteral("--pdf belongs to print and print-chart");
     if (!o.saveImage.isEmpty() && o.command != QLatin1String("read"))
         return QStringLiteral("--save-image belongs to read");
+    if (o.command == QLatin1String("decode"))
+        if (const auto why = unreadable(o.words[1]))
+            return QStringLiteral("decode %1: %2").arg(o.words[1], *why);
+    // Every file the run will write: a FIFO, a device or a folder is refused before
+    // anything opens it (a FIFO would block) or creates a file beside it.
+    QList<std::pair<const char *, QString>> written{{"--trace", o.trace}, {"--save-image", o.saveImage},
+                                                    {"--logbook", o.logbook}, {"--pdf", o.pdf}};
+    if (o.command == QLatin1String("print-chart") && !o.pdf.isEmpty())
+        written.append({"--pdf", OutputFile::numbered(o.pdf, 1)});
+    for (const auto &[option, path] : written)
+        if (!path.isEmpty())
+            if (const auto why = OutputFile::refusal(path))
+                return QStringLiteral("%1: %2").arg(QLatin1String(option), *why);
     return std::nullopt;
 }
 

@@ -6,26 +6,19 @@
 #include "LogbookCommands.h"
 #include "RecordFormat.h"
 #include "session/Configuration.h"
-#include "link/DeviceSerialPort.h"
-#include "link/EventLoopTiming.h"
-#include "link/LinkConstants.h"
+#include "files/OutputFile.h"
 #include "link/LinkTrace.h"
 #include "link/ModuleFinder.h"
 #include "link/ModuleLink.h"
 #include "link/PortDiscovery.h"
 #include "link/PortNames.h"
 #include "link/StepRunner.h"
-#include "link/TracingPrompt.h"
-#include "link/TracingSerialPort.h"
-#include "link/TracingTiming.h"
 #include "logbook/Logbook.h"
 #include "logbook/ModuleImage.h"
 #include "reports/ReportLayout.h"
-#include "sim/DemoImage.h"
-#include "sim/ModuleSimulator.h"
-#include "sim/SimulatedPort.h"
+#include "session/ModuleSession.h"
+#include "session/PortSettings.h"
 #include "stats/Download.h"
-#include "stats/HeadlessView.h"
 #include "stats/ModuleOperations.h"
 #include "stats/ModuleStatistics.h"
 
@@ -105,7 +98,7 @@ class TerminalPrompt : public ConsolePrompt {
 public:
     std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override
     {
-        if (!inputAnswers.isEmpty() || !interactive)
+        if (!interactive)
             return ConsolePrompt::input(prompt, title, defaultText);
         std::fprintf(stderr, "%s\n%s [%s]: ", qPrintable(title), qPrintable(prompt), qPrintable(defaultText));
         std::fflush(stderr);
@@ -122,6 +115,12 @@ int fail(const QString &line)
 {
     std::fprintf(stderr, "runlog-cli: %s\n", qPrintable(line));
     return ExitFailed;
+}
+
+int usageError(const QString &line)
+{
+    std::fprintf(stderr, "runlog-cli: %s\n\n%s", qPrintable(line), Usage);
+    return ExitUsage;
 }
 
 // The ports that lead to a device present, and the devices no port leads to.
@@ -188,10 +187,8 @@ int CommandLine::run(const PrintHook &print)
 
     CliOptions o;
     bool help = false, version = false;
-    if (const auto error = CliOptions::parse(QCoreApplication::arguments(), o, help, version)) {
-        std::fprintf(stderr, "runlog-cli: %s\n\n%s", qPrintable(*error), Usage);
-        return ExitUsage;
-    }
+    if (const auto error = CliOptions::parse(QCoreApplication::arguments(), o, help, version))
+        return usageError(*error);
     if (help) {
         std::fputs(Usage, stdout);
         return ExitOk;
@@ -204,23 +201,10 @@ int CommandLine::run(const PrintHook &print)
     if (o.command == QLatin1String("ports"))
         return listPorts(o.format);
 
-    LinkTrace trace;
-    if (!o.trace.isEmpty())
-        if (const auto why = trace.start(o.trace, QStringLiteral("runlog-cli"))) {
-            std::fprintf(stderr, "runlog-cli: %s: cannot write the trace: %s\n\n%s", qPrintable(o.trace),
-                         qPrintable(*why), Usage);
-            return ExitUsage;
-        }
-
     TerminalPrompt console;
     console.interactive = ::isatty(STDIN_FILENO);
-    if (o.engineRebuild) {
-        if (o.yes)
-            console.inputAnswers << QStringLiteral("YES");
-        else if (!console.interactive)
-            return fail(QStringLiteral("--engine-rebuild needs a terminal to confirm on, or --yes; nothing was written"));
-    }
-    TracingPrompt prompt(console, trace);
+    if (o.engineRebuild && !o.yes && !console.interactive)
+        return fail(QStringLiteral("--engine-rebuild needs a terminal to confirm on, or --yes; nothing was written"));
 
     // The configuration, as the splash reads it.
     Configuration config;
@@ -235,17 +219,36 @@ int CommandLine::run(const PrintHook &print)
                          qPrintable(failure->description));
     }
     const Features features = Features::fromConfigLines(config.ConfigLines);
+    const QString maker = config.MakerLines.value(0);
+
+    if (o.command == QLatin1String("decode")) {
+        QFile file(o.words.value(1));
+        const auto kept = file.open(QIODevice::ReadOnly) ? ModuleImage::toDownload(file.read(ModuleImage::Size + 1), !o.plain)
+                                                         : std::nullopt;
+        if (!kept)
+            return fail(QStringLiteral("%1: not a readable 256-byte image").arg(file.fileName()));
+        LogbookCommands::show(*kept, o.format, config, features.StatusDisplayEnabled);
+        return ExitOk;
+    }
+
+    const auto simulated = o.demo.isEmpty()                   ? ModuleSession::Simulated::No
+                           : o.demo == QLatin1String("plain") ? ModuleSession::Simulated::Plain
+                                                              : ModuleSession::Simulated::Echoing;
+    ModuleSession session(console, simulated);
+    session.setFeatures(features);
+    if (!o.trace.isEmpty())
+        if (const auto why = session.trace().start(o.trace, QStringLiteral("runlog-cli")))
+            return fail(QStringLiteral("%1: cannot write the trace: %2").arg(o.trace, *why));
 
     // The logbook keeps every download; it is read offline by its own commands.
-    Logbook logbook;
-    std::optional<QString> logbookUnusable;
     if (!o.noLogbook)
-        logbookUnusable = logbook.open(o.logbook.isEmpty() ? Logbook::defaultPath() : o.logbook);
+        session.openLogbook(o.logbook.isEmpty() ? session.defaultLogbookPath() : o.logbook);
     if (o.command == QLatin1String("logbook")) {
         if (o.noLogbook)
             return fail(QStringLiteral("logbook: --no-logbook leaves no logbook to read"));
-        if (logbookUnusable)
-            return fail(*logbookUnusable);
+        if (const auto &why = session.logbookUnusable())
+            return fail(*why);
+        Logbook &logbook = session.logbook();
         if (o.words.value(1) != QLatin1String("print"))
             return LogbookCommands::run(logbook, o.words, o.format, o.filter, config);
         const auto kept = logbook.load(o.words.value(2).toLongLong());
@@ -254,27 +257,17 @@ int CommandLine::run(const PrintHook &print)
         if (!print)
             return fail(QStringLiteral("printing is not available"));
         const ModuleStatistics stats = kept->decode();
-        return print({QStringLiteral("print"), o.pdf, o.comment, stats, config.MakerLines.value(0),
-                      features.StatusDisplayEnabled, console, logbook.path()})
-                   ? ExitOk
-                   : ExitFailed;
-    }
-    if (o.command == QLatin1String("decode")) {
-        QFile file(o.words.value(1));
-        const auto kept = file.open(QIODevice::ReadOnly) && QFileInfo(file).isFile()
-                              ? ModuleImage::toDownload(file.read(ModuleImage::Size + 1), !o.plain)
-                              : std::nullopt;
-        if (!kept)
-            return fail(QStringLiteral("%1: not a readable 256-byte image").arg(file.fileName()));
-        LogbookCommands::show(*kept, o.format, config, features.StatusDisplayEnabled);
+        const ReportContext context{maker, o.comment, StatisticsReport::timestamp(kept->takenAt.toLocalTime(), QLocale()),
+                                    kept->status.has_value()};
+        if (const auto why = print({QStringLiteral("print"), o.pdf, stats, context, logbook.path()}))
+            return fail(*why);
         return ExitOk;
     }
+    session.setKeeping(!o.noLogbook);
 
     // The port: a device, a mapped ComN, or the simulated module on every port.
-    const QSettings settings;
-    int portNumber = settings.value(QStringLiteral("Properties/CommPort"), 1).toInt();
-    QString devicePath;
-    EventLoopTiming clock;
+    ModuleLink &link = session.link();
+    int portNumber = PortSettings::chosenNumber();
     if (o.port == QLatin1String("auto") && o.demo.isEmpty()) {
         const PortDiscovery discovery;
         const QStringList devices = discovery.mappedNames();
@@ -285,91 +278,92 @@ int CommandLine::run(const PrintHook &print)
                                                            "present: %1. Check that the module is powered and its "
                                                            "cable plugged in.")
                                                 .arg(devices.join(QStringLiteral(", "))));
-        devicePath = devices[found.index];
+        session.useDevice(devices[found.index]);
     } else if (!o.port.isEmpty() && o.port != QLatin1String("auto")) {
         if (const int n = PortNames::parsePortNumber(o.port))
             portNumber = n;
         else
-            devicePath = o.port;
+            session.useDevice(o.port);
     }
-    std::unique_ptr<ModuleSimulator> module;
-    std::unique_ptr<SerialPort> device;
-    if (!o.demo.isEmpty()) {
-        const bool echoes = o.demo == QLatin1String("echo");
-        module = std::make_unique<ModuleSimulator>(echoes, DemoImage::firmwareId(echoes));
-        module->setEeprom(DemoImage::make(echoes));
-        device = std::make_unique<SimulatedPort>(*module);
-    } else {
-        device = std::make_unique<DeviceSerialPort>([&settings, devicePath](int n) {
-            return devicePath.isEmpty() ? PortNames::deviceFor(n, settings) : devicePath;
-        });
-    }
-    TracingSerialPort port(*device, trace);
-    TracingTiming timing(clock, trace);
-
-    ModuleStatistics stats;
-    ModuleLink link(port, timing, prompt, stats);
     link.setCommPortNumber(portNumber);
     link.applyPortSettings();
-    HeadlessView view;
-    ModuleOperations operations(link, stats, view, prompt, features);
-    view.onBreakInLimitClicked = [&] { operations.breakInLimitClicked(); };
-    view.onEngineRebuildClicked = [&] { operations.engineRebuildClicked(); };
-    const FailureMessage messages(link, operations, console);
-    if (!o.noLogbook)
-        operations.keep = [&](const Download &d) {
-            return logbookUnusable ? logbookUnusable : logbook.save(d);
-        };
+    ModuleOperations &operations = session.operations();
 
-    operations.readStatistics();
-    if (!operations.lastReadComplete())
-        return fail(messages.reading(o.command == QLatin1String("read") ? QString()
-                                     : isPrintCommand(o.command)      ? QStringLiteral("nothing was printed")
-                                                                      : QStringLiteral("nothing was written")));
+    const bool printing = isPrintCommand(o.command);
+    const ReadOutcome read = operations.readStatistics();
+    if (!read.complete())
+        return fail(FailureMessage::reading(link.deviceName(), read,
+                                            o.command == QLatin1String("read") ? QString()
+                                            : printing ? QStringLiteral("nothing was printed")
+                                                       : QStringLiteral("nothing was written")));
+    Download shown = read.download;
+    std::optional<QString> notKept = read.notKept;
 
+    const auto wrote = [&](const QString &action, const WriteOutcome &w) -> std::optional<int> {
+        if (!w.complete())
+            return fail(FailureMessage::writing(link.deviceName(), action, w));
+        shown = w.readBack->download;
+        notKept = w.readBack->notKept;
+        return std::nullopt;
+    };
     if (o.command == QLatin1String("write-user-data")) {
+        const ModuleStatistics now = read.download.decode();
+        if (!features.StatusDisplayEnabled && (o.engineRebuild || !o.breakIn.isEmpty()))
+            return fail(QStringLiteral("--break-in and --engine-rebuild need the status display, which the "
+                                       "configuration does not enable (Status_Display_True); nothing was written"));
+        WriteRequest request{o.text, now.BreakInLimit, false};
         if (!o.breakIn.isEmpty())
-            view.setBreakInLimitChecked(o.breakIn == QLatin1String("on"));
-        if (o.engineRebuild)
-            view.setEngineRebuildChecked(true);
-        if (o.engineRebuild && !view.engineRebuildChecked())
-            return fail(QStringLiteral("engine rebuild not confirmed; nothing was written"));
-        view.setUserDataText(o.text);
-        operations.writeUserData();
-        if (!operations.lastReadComplete())
-            return fail(messages.writing(QStringLiteral("writing the user data")));
+            request.breakInLimit = o.breakIn == QLatin1String("on");
+        if (now.BreakInLimit && !request.breakInLimit && !features.ClearBreakInLimitEnabled)
+            return fail(QStringLiteral("--break-in off: the configuration does not let the break-in limit be cleared "
+                                       "(Clear_Break_In_Limit_Enable_True); nothing was written"));
+        if (o.engineRebuild) {
+            if (now.EngineRebuild)
+                return fail(QStringLiteral("%1: the module already carries the engine-rebuild flag, so its statistics "
+                                           "are not cleared again; nothing was written")
+                                .arg(link.deviceName()));
+            const auto answer = o.yes ? std::optional(QStringLiteral("YES"))
+                                      : console.input(QString::fromLatin1(ModuleOperations::RebuildPrompt),
+                                                      QString::fromLatin1(ModuleOperations::RebuildTitle),
+                                                      QStringLiteral("No"));
+            if (answer.value_or(QString()).toUpper() != QLatin1String("YES"))
+                return fail(QStringLiteral("engine rebuild not confirmed; nothing was written"));
+            request.engineRebuild = true;
+        }
+        if (const auto exit = wrote(QStringLiteral("writing the user data"), operations.writeUserData(request)))
+            return *exit;
     } else if (o.command == QLatin1String("erase-rpm-limit")) {
-        operations.eraseRpmLimitData();
-        if (!operations.lastReadComplete())
-            return fail(messages.writing(QStringLiteral("erasing the RPM-limit data")));
+        if (const auto exit = wrote(QStringLiteral("erasing the RPM-limit data"), operations.eraseRpmLimitData()))
+            return *exit;
     }
+    const ModuleStatistics stats = shown.decode();
 
-    if (isPrintCommand(o.command)) {
+    if (printing) {
         if (!print)
             return fail(QStringLiteral("printing is not available"));
-        const PrintRequest request{o.command, o.pdf, o.comment, stats, config.MakerLines.value(0),
-                                   features.StatusDisplayEnabled, console, link.deviceName()};
-        return print(request) ? ExitOk : ExitFailed;
+        const ReportContext context{maker, o.comment, StatisticsReport::timestamp(QDateTime::currentDateTime(), QLocale()),
+                                    features.StatusDisplayEnabled};
+        if (const auto why = print({o.command, o.pdf, stats, context, link.deviceName()}))
+            return fail(*why);
     }
-
+    if (!o.saveImage.isEmpty())
+        if (const auto why = OutputFile::write(o.saveImage, ModuleImage::fromDownload(shown)))
+            return fail(QStringLiteral("cannot write the image: %1").arg(*why));
+    if (const auto &why = session.trace().failure())
+        return fail(QStringLiteral("the byte trace stopped: %1").arg(*why));
     // A download the logbook could not keep still completed; the user hears of it.
-    for (const auto &[text, title] : std::as_const(console.shown))
-        if (title == QLatin1String(ModuleOperations::KeepFailedTitle))
-            std::fprintf(stderr, "runlog-cli: %s\n", qPrintable(text));
-    if (!o.saveImage.isEmpty()) {
-        QFile image(o.saveImage);
-        if (!image.open(QIODevice::WriteOnly) || image.write(ModuleImage::fromDownload(operations.lastDownload())) != ModuleImage::Size)
-            return fail(QStringLiteral("%1: cannot write the image: %2").arg(o.saveImage, image.errorString()));
-    }
+    if (notKept)
+        std::fprintf(stderr, "runlog-cli: the download was not kept in the logbook: %s\n", qPrintable(*notKept));
+    if (printing)
+        return ExitOk;
 
     QTextStream out(stdout);
     if (o.format == QLatin1String("json")) {
-        out << RecordFormat::json(stats, link.moduleEchoes(), o.comment);
+        out << RecordFormat::json(stats, shown.moduleEchoes, o.comment);
     } else if (o.format == QLatin1String("csv")) {
-        out << RecordFormat::csvHeader(!o.comment.isNull()) << RecordFormat::csvRow(stats, link.moduleEchoes(), o.comment);
+        out << RecordFormat::csvHeader(!o.comment.isNull()) << RecordFormat::csvRow(stats, shown.moduleEchoes, o.comment);
     } else {
-        ReportContext context{config.MakerLines.value(0), o.comment,
-                              StatisticsReport::timestamp(QDateTime::currentDateTime(), QLocale()),
+        ReportContext context{maker, o.comment, StatisticsReport::timestamp(QDateTime::currentDateTime(), QLocale()),
                               features.StatusDisplayEnabled};
         out << renderReportText(StatisticsReport::lines(stats, context));
     }

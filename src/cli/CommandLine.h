@@ -1,29 +1,30 @@
 #pragma once
 
+#include "reports/ReportLayout.h"
+
 #include <QString>
 
 #include <functional>
+#include <optional>
 
-class ConsolePrompt;
 struct ModuleStatistics;
 
 // What a print command needs once the module has been read.
 struct PrintRequest {
     QString command;  // "print" or "print-chart"
-    QString pdf;
-    QString comment;
+    QString pdf;      // empty: the default printer
     const ModuleStatistics &stats;
-    QString maker;
-    bool statusDisplayEnabled;
-    ConsolePrompt &prompt;
-    QString device;
+    ReportContext context;
+    QString device;  // where the record came from, for messages
 };
 
 // runlog-cli: parses the arguments of the application already created and runs the
 // command. Printing is handed to the hook, which only the print commands' module has.
 class CommandLine {
 public:
-    using PrintHook = std::function<bool(const PrintRequest &)>;
+    // Prints, and says on standard output which files it wrote; the line for standard
+    // error when the printout did not go through.
+    using PrintHook = std::function<std::optional<QString>(const PrintRequest &)>;
     static int run(const PrintHook &print = {});
     // Before the application exists: Qt's own warnings stay off a terminal.
     static void silenceQtMessages();

@@ -1,10 +1,9 @@
 #include "ConsolePrompt.h"
 
-Box::Answer ConsolePrompt::message(const QString &text, const QString &title, int style)
+Box::Answer ConsolePrompt::message(const QString &, const QString &, int style)
 {
-    shown.append({text, Box::effectiveTitle(title)});
     switch (Box::buttonsOf(style)) {
-    case Box::AbortRetryIgnore: ++failures; return Box::Abort;
+    case Box::AbortRetryIgnore: return Box::Abort;
     case Box::RetryCancel: return Box::Cancel;
     default: return Box::Ok;
     }
@@ -12,7 +11,5 @@ Box::Answer ConsolePrompt::message(const QString &text, const QString &title, in
 
 std::optional<QString> ConsolePrompt::input(const QString &, const QString &, const QString &)
 {
-    if (inputAnswers.isEmpty())
-        return std::nullopt;
-    return inputAnswers.takeFirst();
+    return std::nullopt;
 }

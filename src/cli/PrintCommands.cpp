@@ -2,14 +2,13 @@
 // application and the chart, which the other commands do without.
 #include "CommandLine.h"
 #include "ConsolePrompt.h"
+#include "files/OutputFile.h"
 #include "printing/ChartPrintout.h"
 #include "printing/ChartWindow.h"
-#include "printing/ReportPrinter.h"
 #include "printing/StatisticsPrintout.h"
 #include "stats/ModuleStatistics.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
 
@@ -18,59 +17,34 @@
 
 namespace {
 
-bool failLine(const QString &line)
-{
-    std::fprintf(stderr, "runlog-cli: %s\n", qPrintable(line));
-    return false;
-}
-
-// Why the file cannot be written, or nothing; leaves no file behind that was not there.
-std::optional<QString> unwritable(const QString &path)
-{
-    QFile file(path);
-    const bool existed = file.exists();
-    if (!file.open(QIODevice::ReadWrite))
-        return file.errorString();
-    file.close();
-    if (!existed)
-        file.remove();
-    return std::nullopt;
-}
-
-// Prints the record as the window would. Returns whether the printout went through
-// without a failure.
-bool printReport(const PrintRequest &r)
+// Prints the record as the window would.
+std::optional<QString> printReport(const PrintRequest &r)
 {
     const bool chart = r.command == QLatin1String("print-chart");
     if (chart && !ChartWindow::hasData(r.stats))
-        return failLine(r.device + QStringLiteral(": the module holds no hours in any RPM band, so there is no chart "
-                                                  "to print; nothing was printed."));
+        return r.device + QStringLiteral(": the module holds no hours in any RPM band, so there is no chart to print; "
+                                         "nothing was printed.");
     QPrinter printer(QPrinter::HighResolution);
     const int documents = chart && r.stats.recordsTemperatures() ? 2 : 1;
-    if (!r.pdf.isEmpty()) {
+    const QString pdf = r.pdf.isEmpty() ? QString() : QFileInfo(r.pdf).absoluteFilePath();
+    if (!pdf.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QFileInfo(r.pdf).absoluteFilePath());
-        for (int i = 0; i < documents; ++i) {
-            const QString path = ReportPrinter::documentFileName(printer.outputFileName(), i);
-            if (const auto why = unwritable(path))
-                return failLine(QStringLiteral("%1: cannot write the PDF: %2; nothing was printed.").arg(path, *why));
-        }
+        printer.setOutputFileName(pdf);
     }
-    r.prompt.inputAnswers = {r.comment};
-    const qsizetype boxesBefore = r.prompt.shown.size();
+    ConsolePrompt quiet;
+    std::optional<Failure> failure;
     if (chart) {
         // The chart draws itself onto the page as the window would show it.
-        ChartWindow window(r.stats, r.maker, r.prompt);
-        ChartPrintout::print(printer, r.prompt, window, r.stats, r.maker, r.statusDisplayEnabled);
+        ChartWindow window(r.stats, r.context.makerName, quiet);
+        failure = ChartPrintout::print(printer, quiet, window, r.stats, r.context);
     } else {
-        StatisticsPrintout::print(printer, r.prompt, r.stats, r.maker, r.statusDisplayEnabled);
+        failure = StatisticsPrintout::print(printer, quiet, r.stats, r.context);
     }
-    if (r.prompt.shown.size() != boxesBefore)
-        return failLine(QStringLiteral("printing failed: ") + r.prompt.shown[boxesBefore].first);
-    if (!r.pdf.isEmpty())
-        for (int i = 0; i < documents; ++i)
-            std::printf("%s\n", qPrintable(ReportPrinter::documentFileName(printer.outputFileName(), i)));
-    return true;
+    if (failure)
+        return QStringLiteral("printing failed: %1").arg(failure->description);
+    for (int i = 0; !pdf.isEmpty() && i < documents; ++i)
+        std::printf("%s\n", qPrintable(OutputFile::numbered(pdf, i)));
+    return std::nullopt;
 }
 
 }  // namespace

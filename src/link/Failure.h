@@ -4,14 +4,26 @@
 
 #include <optional>
 
-// A failed step: the description the failing component reported, and where it came from.
-// The kind lets a caller without a window (the command line) say what to do about it.
+// Why something did not complete: the description the failing part gave (what a box
+// shows), and its kind, from which a caller without a window says what to do about it.
 struct Failure {
-    enum class Kind { Other, Timeout, NoDevice, NoPermission, Busy, LineError };
+    enum class Kind {
+        Other,
+        Timeout,               // the module did not answer in time
+        NoDevice,              // the port leads to no device
+        NoPermission,          // the device may not be opened
+        Busy,                  // another program holds the device
+        LineError,             // framing, overrun, parity, overflow
+        UnexpectedTerminator,  // the firmware ID began with its terminator
+        NoFirmwareId,          // no usable firmware ID came back
+        NotAcknowledged,       // the module did not acknowledge an address or a byte
+        Refused,               // the request cannot be written (nothing was sent)
+        KeepFailed,            // the logbook could not keep a download
+        PrintFailed,           // the printer or the PDF file refused the printout
+        OutputFailed,          // a file could not be written
+    };
 
     QString description;
-    quint32 number = 0;
-    QString source;
     Kind kind = Kind::Other;
 };
 
@@ -19,11 +31,5 @@ struct Failure {
 using StepResult = std::optional<Failure>;
 
 inline StepResult succeeded() { return std::nullopt; }
-inline StepResult failed(const QString &description, quint32 number = 0, const QString &source = {})
-{
-    return Failure{description, number, source};
-}
-inline StepResult failed(Failure::Kind kind, const QString &description)
-{
-    return Failure{description, 0, {}, kind};
-}
+inline StepResult failed(const QString &description) { return Failure{description}; }
+inline StepResult failed(Failure::Kind kind, const QString &description) { return Failure{description, kind}; }

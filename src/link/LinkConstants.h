@@ -33,8 +33,6 @@ constexpr int UserDataSize = 32;
 constexpr int TemperatureBlockSize = 14;
 
 // Errors raised by the link.
-constexpr quint32 CommErrorNumber = 0x800403E8;  // object-error base + 1000
-inline constexpr char CommErrorSource[] = "Comm Error";
 inline constexpr char TimeoutText[] = "RS-232 timeout. Check cable and click Abort.";
 inline constexpr char UnexpectedTerminatorText[] = "Firmware ID - unexpected terminator.";
 inline constexpr char PortClosedText[] = "Operation valid only when the port is open.";

@@ -1,12 +1,15 @@
 #include "LinkTrace.h"
 
-#include <QDateTime>
+#include "files/OutputFile.h"
 
-#include <optional>
+#include <QDateTime>
 
 std::optional<QString> LinkTrace::start(const QString &path, const QString &program)
 {
     stop();
+    m_failure.reset();
+    if (const auto why = OutputFile::refusal(path))
+        return why;
     m_file.setFileName(path);
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return m_file.errorString();
@@ -15,9 +18,9 @@ std::optional<QString> LinkTrace::start(const QString &path, const QString &prog
                                    .arg(program, QStringLiteral(RUNLOG_VERSION),
                                         QDateTime::currentDateTimeUtc().toString(Qt::ISODate))
                                    .toUtf8();
-    if (m_file.write(heading) != heading.size()) {
-        const QString reason = m_file.errorString();
-        m_file.close();
+    if (!append(heading)) {
+        const QString reason = *m_failure;
+        m_failure.reset();
         return reason;
     }
     return std::nullopt;
@@ -29,11 +32,20 @@ void LinkTrace::stop()
         m_file.close();
 }
 
+bool LinkTrace::append(const QByteArray &line)
+{
+    if (m_file.write(line) == line.size())
+        return true;
+    m_failure = QStringLiteral("%1: %2").arg(m_file.fileName(), m_file.errorString());
+    m_file.close();
+    return false;
+}
+
 void LinkTrace::event(const QString &text)
 {
     if (!m_file.isOpen())
         return;
-    m_file.write(QByteArray::number(m_clock.nsecsElapsed() / 1000).rightJustified(10) + "  " + text.toUtf8() + '\n');
+    append(QByteArray::number(m_clock.nsecsElapsed() / 1000).rightJustified(10) + "  " + text.toUtf8() + '\n');
 }
 
 QString LinkTrace::hex(const QByteArray &bytes)

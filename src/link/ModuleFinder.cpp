@@ -14,11 +14,10 @@ Found find(const QStringList &devices)
         const QString device = devices[i];
         DeviceSerialPort port([device](int) { return device; });
         QuietPrompt quiet;
-        ModuleTexts texts;
-        ModuleLink link(port, timing, quiet, texts);
+        ModuleLink link(port, timing, quiet);
         link.readFirmwareID();
         if (link.linkOK())
-            return {i, texts.FirmwareID};
+            return {i, link.firmwareID()};
     }
     return {};
 }

@@ -8,16 +8,15 @@ using Link::Ack;
 using Wait = LinkTiming::Wait;
 
 namespace {
-Failure commFailure(const char *description, Failure::Kind kind = Failure::Kind::Other)
+Failure commFailure(const char *description, Failure::Kind kind)
 {
-    return Failure{QString::fromLatin1(description), Link::CommErrorNumber, QString::fromLatin1(Link::CommErrorSource),
-                   kind};
+    return Failure{QString::fromLatin1(description), kind};
 }
 bool isIdCharacter(quint8 b) { return b >= Link::FirstPrintable && b <= Link::LastIdCharacter; }
 }  // namespace
 
-ModuleLink::ModuleLink(SerialPort &port, LinkTiming &timing, Prompt &prompt, ModuleTexts &texts, QObject *parent)
-    : QObject(parent), m_port(port), m_timing(timing), m_prompt(prompt), m_firmwareID(texts.FirmwareID), m_userData(texts.UserData)
+ModuleLink::ModuleLink(SerialPort &port, LinkTiming &timing, Prompt &prompt, QObject *parent)
+    : QObject(parent), m_port(port), m_timing(timing), m_prompt(prompt)
 {
     // Port events reach us through the event loop, as a driver's events would.
     connect(&m_port, &SerialPort::lineError, this, &ModuleLink::onComm, Qt::QueuedConnection);
@@ -137,7 +136,7 @@ void ModuleLink::readFirmwareID()
                     m_moduleEchoes = true;
                 } else if (b == Link::IdTerminator) {
                     closePort();
-                    s.raise(commFailure(Link::UnexpectedTerminatorText));
+                    s.raise(commFailure(Link::UnexpectedTerminatorText, Failure::Kind::UnexpectedTerminator));
                 } else if (isIdCharacter(b)) {
                     m_moduleEchoes = false;
                     m_firmwareID += QChar(b);
@@ -234,14 +233,14 @@ void ModuleLink::readBlock(const char *name, qint32 start, int count, int awaite
 
 void ModuleLink::readEEPROMData()
 {
-    readBlock("ReadEEPROMData", m_moduleEchoes ? 64 : 160, Link::StatisticsBlockSize, 1 + echo(), m_moduleEchoes,
+    readBlock("ReadEEPROMData", layout().statisticsBlock, Link::StatisticsBlockSize, 1 + echo(), m_moduleEchoes,
               [this](int k, quint8 d) { m_eepromData[size_t(k)] = d; });
 }
 
 void ModuleLink::readUserData()
 {
     readBlock(
-        "ReadUserData", m_moduleEchoes ? 112 : 224, Link::UserDataSize, 1 + echo(), m_moduleEchoes,
+        "ReadUserData", layout().userData, Link::UserDataSize, 1 + echo(), m_moduleEchoes,
         [this](int k, quint8 d) {
             m_userDataBytes[size_t(k)] = d;
             if (d >= Link::FirstPrintable && d <= Link::LastUserDataCharacter)
@@ -254,12 +253,13 @@ void ModuleLink::readTempData()
 {
     // The temperature block is read the same way from either kind of module: two reply
     // bytes per read, the second kept. A module without echo has no such block.
-    readBlock("ReadTempData", 144, Link::TemperatureBlockSize, 2, true,
+    readBlock("ReadTempData", MemoryMap::TemperatureBlock, Link::TemperatureBlockSize, 2, true,
               [this](int k, quint8 d) { m_tempData[size_t(k)] = d; });
 }
 
 void ModuleLink::writeEEPROM(qint16 value)
 {
+    m_writeUncertain = false;
     run("WriteEEPROM", [this, value](StepRunner &s) {
         m_linkOK = false;
         open(s);
@@ -272,12 +272,17 @@ void ModuleLink::writeEEPROM(qint16 value)
             return m_port.write(bytes);
         });
         m_sentAtMs = m_timing.nowMs();
+        // From here until the acknowledgement, the module may have written the byte.
+        m_writeUncertain = true;
         waitFor(s, m_moduleEchoes ? 3 : 1, Wait::Tight);
         if (m_moduleEchoes) {
             take(s);
             take(s);
         }
-        if (take(s) == Ack) {
+        const bool acknowledged = take(s) == Ack;
+        // A reply came: the module said whether it took the byte.
+        m_writeUncertain = false;
+        if (acknowledged) {
             m_linkOK = true;
             flush(s);
             m_timing.delay(Link::WriteDelayMs);
@@ -291,7 +296,7 @@ int ModuleLink::writeUserData(const QByteArray &userData)
 {
     QByteArray buffer(Link::UserDataSize, char(Link::UserDataFill));
     buffer.replace(0, qMin<qsizetype>(userData.size(), Link::UserDataSize), userData.left(Link::UserDataSize));
-    setEEPROMAddress(m_moduleEchoes ? 112 : 224);
+    setEEPROMAddress(layout().userData);
     int written = 0;
     if (m_linkOK) {
         for (char byte : buffer) {
@@ -334,8 +339,7 @@ void ModuleLink::onComm(int commEvent)
         closePort();
     ++m_failures;
     if (!m_firstFailure)
-        m_firstFailure = Failure{description, Link::CommErrorNumber, QString::fromLatin1(Link::CommErrorSource),
-                                 Failure::Kind::LineError};
+        m_firstFailure = Failure{description, Failure::Kind::LineError};
     if (m_prompt.message(description, CommErrorTitle, CommErrorStyle) == Box::Retry) {
         if (m_port.isOpen())
             m_port.flush();

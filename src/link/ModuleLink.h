@@ -3,7 +3,7 @@
 #include "Failure.h"
 #include "LinkConstants.h"
 #include "LinkTiming.h"
-#include "ModuleTexts.h"
+#include "MemoryMap.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -18,8 +18,8 @@ class StepRunner;
 
 // The module's eight link operations over one serial port. Each opens the port when it
 // needs it, handles its own failures through the Abort/Retry/Ignore contract, and leaves
-// its outcome in linkOK(), its raw blocks in the buffers below and its texts in the
-// program's ModuleTexts.
+// its outcome in linkOK() and what it read in the buffers below. The link returns bytes;
+// what they mean is the decoder's business.
 class ModuleLink : public QObject {
     Q_OBJECT
 public:
@@ -27,7 +27,7 @@ public:
     using TemperatureImage = std::array<quint8, Link::TemperatureBlockSize>;
     using UserDataImage = std::array<quint8, Link::UserDataSize>;
 
-    ModuleLink(SerialPort &port, LinkTiming &timing, Prompt &prompt, ModuleTexts &texts, QObject *parent = nullptr);
+    ModuleLink(SerialPort &port, LinkTiming &timing, Prompt &prompt, QObject *parent = nullptr);
 
     // Port ownership.
     void setCommPortNumber(int number);
@@ -55,6 +55,8 @@ public:
     // What they leave behind.
     bool linkOK() const { return m_linkOK; }
     bool moduleEchoes() const { return m_moduleEchoes; }
+    // Where the module keeps what: the layout follows from whether it echoes.
+    const MemoryMap::Layout &layout() const { return MemoryMap::layoutFor(m_moduleEchoes); }
     const QString &firmwareID() const { return m_firmwareID; }
     const QString &userData() const { return m_userData; }
     const StatisticsImage &eepromData() const { return m_eepromData; }
@@ -68,6 +70,9 @@ public:
     void startRecord();
     const QStringList &incompleteOperations() const { return m_incomplete; }
     int failuresReported() const { return m_failures; }
+    // The last write command reached the module but its acknowledgement did not come
+    // back: the byte may or may not be in the EEPROM.
+    bool writeUncertain() const { return m_writeUncertain; }
     // The first failure reported since then, if any.
     const std::optional<Failure> &firstFailure() const { return m_firstFailure; }
 
@@ -97,9 +102,8 @@ private:
     SerialPort &m_port;
     LinkTiming &m_timing;
     Prompt &m_prompt;
-    // The program-wide values, not copies of them.
-    QString &m_firmwareID;
-    QString &m_userData;
+    QString m_firmwareID;
+    QString m_userData;
 
     int m_commPortNumber = 1;
     int m_commErrorCount = 0;
@@ -109,6 +113,7 @@ private:
     TemperatureImage m_tempData{};
     UserDataImage m_userDataBytes{};
     qint64 m_sentAtMs = 0;
+    bool m_writeUncertain = false;
 
     QStringList m_incomplete;
     int m_failures = 0;

@@ -3,12 +3,9 @@
 #include "ChartWindow.h"
 #include "reports/ReportLayout.h"
 #include "ReportPrinter.h"
-#include "StatisticsPrintout.h"
 #include "link/StepRunner.h"
 #include "stats/ModuleStatistics.h"
 
-#include <QDateTime>
-#include <QLocale>
 
 #include <cmath>
 
@@ -35,10 +32,9 @@ QRect chartRectangle(const QSizeF &pageTwips, double twipsPerPixelX, double twip
             toEven((pageTwips.height() - HeightMarginTwips) / twipsPerPixelY)};
 }
 
-void print(QPrinter &printer, Prompt &prompt, ChartWindow &chart, const ModuleStatistics &stats,
-           const QString &makerName, bool statusDisplayEnabled)
+std::optional<Failure> print(QPrinter &printer, Prompt &prompt, ChartWindow &chart, const ModuleStatistics &stats,
+                             const ReportContext &context)
 {
-    const QString comment = StatisticsPrintout::askComment(prompt);
     StepRunner steps(prompt);
     steps.operation([&] {
         ReportPrinter page(printer, steps);
@@ -52,9 +48,6 @@ void print(QPrinter &printer, Prompt &prompt, ChartWindow &chart, const ModuleSt
         });
         page.setCurrentY(FirstLineTwips);
 
-        const ReportContext context{makerName, comment,
-                                    StatisticsReport::timestamp(QDateTime::currentDateTime(), QLocale()),
-                                    statusDisplayEnabled};
         page.print(StatisticsReport::headerBlock(stats, context));
         page.print(StatisticsReport::summaryBlock(stats, false));
         page.print(ReportLine::empty());
@@ -80,6 +73,7 @@ void print(QPrinter &printer, Prompt &prompt, ChartWindow &chart, const ModuleSt
         }
         page.endDoc();
     });
+    return ReportPrinter::printFailure(steps);
 }
 
 }  // namespace ChartPrintout

@@ -45,14 +45,8 @@ ChartWindow::ChartWindow(const ModuleStatistics &stats, const QString &makerName
     setup->setObjectName(QStringLiteral("mnuPrintSetup"));
     QAction *exit = file->addAction(QStringLiteral("E&xit"));
     exit->setObjectName(QStringLiteral("mnuExit"));
-    connect(print, &QAction::triggered, this, [this] {
-        if (onPrintChart)
-            onPrintChart();
-    });
-    connect(setup, &QAction::triggered, this, [this] {
-        if (onPrintSetup)
-            onPrintSetup();
-    });
+    connect(print, &QAction::triggered, this, &ChartWindow::printChartRequested);
+    connect(setup, &QAction::triggered, this, &ChartWindow::printSetupRequested);
     connect(exit, &QAction::triggered, this, &QDialog::reject);
 
     // The client area below the menu, with the chart at its design place and size.

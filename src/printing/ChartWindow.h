@@ -5,7 +5,6 @@
 #include <QDialog>
 
 #include <array>
-#include <functional>
 
 class Prompt;
 class QBarSet;
@@ -27,7 +26,6 @@ public:
     // The decimals a hours axis with this tick spacing needs so that no two labels read alike.
     static int labelDecimals(double spacing);
 
-    QChartView *chartView() const { return m_view; }
     QChart *chart() const { return m_chart; }
     double pointValue(int point) const;    // point 1..13
     QColor pointColour(int point) const;  // the colour its bar is drawn in
@@ -36,10 +34,11 @@ public:
     // Where a position of the chart lands when it is rendered into target.
     static QTransform placement(const QSizeF &chartSize, const QRect &target);
 
-    std::function<void()> onPrintChart;
-    std::function<void()> onPrintSetup;
-
     static const QColor SeriesColour;
+
+Q_SIGNALS:
+    void printChartRequested();
+    void printSetupRequested();
 
 private:
     void load(const ModuleStatistics &stats, const QString &makerName, Prompt &prompt);

@@ -1,5 +1,6 @@
 #include "ReportPrinter.h"
 
+#include "files/OutputFile.h"
 #include "link/StepRunner.h"
 
 #include <QFile>
@@ -11,7 +12,17 @@
 
 namespace {
 constexpr double TwipsPerInch = 1440.0;
+
+// Whether a PDF file ends with its end-of-file mark (and nothing but blanks after it).
+bool wholePdf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 5)
+        return false;
+    file.seek(qMax<qint64>(0, file.size() - 64));
+    return file.readAll().trimmed().endsWith("%%EOF");
 }
+}  // namespace
 
 ReportPrinter::ReportPrinter(QPrinter &printer, StepRunner &steps)
     : m_printer(printer), m_steps(steps), m_font(QStringLiteral("Arial")), m_firstFileName(printer.outputFileName())
@@ -37,14 +48,11 @@ QString ReportPrinter::noPrinterText()
                           "Print Setup.");
 }
 
-QString ReportPrinter::documentFileName(const QString &first, int index)
+std::optional<Failure> ReportPrinter::printFailure(const StepRunner &steps)
 {
-    if (index == 0 || first.isEmpty())
-        return first;
-    const QFileInfo info(first);
-    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
-    return info.path() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('-') + QString::number(index + 1)
-           + suffix;
+    if (const auto &first = steps.firstFailure())
+        return Failure{first->description, Failure::Kind::PrintFailed};
+    return std::nullopt;
 }
 
 StepResult ReportPrinter::begin()
@@ -61,7 +69,17 @@ StepResult ReportPrinter::begin()
     // file since this printout began); later ones beside it.
     if (m_ended == 0)
         m_firstFileName = m_printer.outputFileName();
-    m_printer.setOutputFileName(documentFileName(m_firstFileName, m_ended));
+    const QString file = OutputFile::numbered(m_firstFileName, m_ended);
+    if (!file.isEmpty()) {
+        if (const auto why = OutputFile::refusal(file))
+            return failed(Failure::Kind::PrintFailed, QStringLiteral("The PDF cannot be written: %1.").arg(*why));
+        // The PDF writer says only that it could not begin; the system says why.
+        QFile probe(file);
+        if (!probe.open(QIODevice::WriteOnly))
+            return failed(Failure::Kind::PrintFailed,
+                          QStringLiteral("The PDF %1 cannot be written: %2.").arg(file, probe.errorString()));
+    }
+    m_printer.setOutputFileName(file);
     if (!m_painter.begin(&m_printer))
         return failed(QStringLiteral("The printer %1 did not accept the document.")
                           .arg(m_printer.outputFileName().isEmpty() ? m_printer.printerName()
@@ -189,6 +207,14 @@ void ReportPrinter::endDoc()
         if (!m_painter.end())
             return failed(QStringLiteral("The printer did not finish the document."));
         ++m_ended;
+        // The PDF writer does not say when the disk refused a part of the file: a PDF is
+        // whole only when it ends with its end-of-file mark.
+        const QString file = m_printer.outputFileName();
+        if (m_printer.outputFormat() == QPrinter::PdfFormat && !file.isEmpty() && !wholePdf(file)) {
+            QFile::remove(file);
+            return failed(Failure::Kind::PrintFailed,
+                          QStringLiteral("The PDF %1 could not be written whole (is the disk full?).").arg(file));
+        }
         return succeeded();
     });
 }

@@ -38,12 +38,9 @@ public:
     double twipsPerPixelY() const;
     QSizeF pageTwips() const;  // the printable area, where the layout's origin is
 
-    int documentsEnded() const { return m_ended; }
-    // The file a document goes to when the printer writes files: the first to the
-    // printer's own, the n-th beside it with "-n" before the extension.
-    static QString documentFileName(const QString &first, int index);
-
     static QString noPrinterText();
+    // The first failure of a printout's steps, as a printing failure.
+    static std::optional<Failure> printFailure(const StepRunner &steps);
 
 private:
     StepResult begin();

@@ -5,8 +5,6 @@
 #include "link/Prompt.h"
 #include "link/StepRunner.h"
 
-#include <QDateTime>
-#include <QLocale>
 
 namespace StatisticsPrintout {
 
@@ -16,22 +14,19 @@ QString askComment(Prompt &prompt)
         .value_or(QString());
 }
 
-void print(QPrinter &printer, Prompt &prompt, const ModuleStatistics &stats, const QString &makerName,
-           bool statusDisplayEnabled)
+std::optional<Failure> print(QPrinter &printer, Prompt &prompt, const ModuleStatistics &stats,
+                             const ReportContext &context)
 {
-    const QString comment = askComment(prompt);
     StepRunner steps(prompt);
     steps.operation([&] {
         ReportPrinter page(printer, steps);
         page.setFontName(QStringLiteral("Arial"));
         page.setFontSize(12);
         page.setCurrentY(500);
-        const ReportContext context{makerName, comment,
-                                    StatisticsReport::timestamp(QDateTime::currentDateTime(), QLocale()),
-                                    statusDisplayEnabled};
         page.print(StatisticsReport::lines(stats, context));
         page.endDoc();
     });
+    return ReportPrinter::printFailure(steps);
 }
 
 }  // namespace StatisticsPrintout

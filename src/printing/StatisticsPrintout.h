@@ -1,13 +1,18 @@
 #pragma once
 
+#include "link/Failure.h"
+
 #include <QString>
+
+#include <optional>
 
 class Prompt;
 class QPrinter;
 struct ModuleStatistics;
+struct ReportContext;
 
-// "Print Statistics": asks for an optional comment, then prints the report of the record
-// as it stands, one line a step.
+// "Print Statistics": the report of a record, one line a step of the Abort/Retry/Ignore
+// contract.
 namespace StatisticsPrintout {
 
 inline constexpr char CommentPrompt[] = "Serial number or comment?";
@@ -16,7 +21,8 @@ inline constexpr char CommentTitle[] = "Optional Information Entry";
 // The comment box; Cancel gives an empty comment and does not stop the printout.
 QString askComment(Prompt &prompt);
 
-void print(QPrinter &printer, Prompt &prompt, const ModuleStatistics &stats, const QString &makerName,
-           bool statusDisplayEnabled);
+// Prints; the first failure when the printout did not go through whole.
+std::optional<Failure> print(QPrinter &printer, Prompt &prompt, const ModuleStatistics &stats,
+                             const ReportContext &context);
 
 }  // namespace StatisticsPrintout

@@ -11,6 +11,13 @@ namespace StatisticsReport {
 namespace {
 constexpr int ValueColumn = 30;
 constexpr int SummaryColumn = 35;
+
+// A value of a part the record holds; blank for a part that was not read, so that a
+// printout never states a figure the module did not give.
+QString value(const ModuleStatistics &stats, ModulePart part, const QString &text)
+{
+    return stats.has(part) ? text : QString();
+}
 }  // namespace
 
 QStringList rpmBandLabels()
@@ -31,6 +38,8 @@ QStringList tempBandLabels()
 
 QString statusLine(const ModuleStatistics &stats)
 {
+    if (!stats.has(ModulePart::Status))
+        return QStringLiteral("Module Status: not read");
     QString line = stats.BreakInLimit ? QStringLiteral("Module Status: Break-in RPM Limit Enabled")
                                       : QStringLiteral("Module Status: Break-in RPM Limit Disabled");
     if (stats.EngineRebuild)
@@ -69,16 +78,18 @@ ReportLines summaryBlock(const ModuleStatistics &stats, bool emptyLineBeforeMaxR
 {
     ReportLines lines;
     lines << ReportLine::title(QStringLiteral("Summary Data"));
-    lines << ReportLine::label(QStringLiteral("Total Hours:"), SummaryColumn, NumberFormat::hours(stats.TotalHrs));
+    const auto figure = [&](const QString &text) { return value(stats, ModulePart::Statistics, text); };
+    lines << ReportLine::label(QStringLiteral("Total Hours:"), SummaryColumn, figure(NumberFormat::hours(stats.TotalHrs)));
     if (stats.recordsWot())
         lines << ReportLine::label(QStringLiteral("Total Hours at WOT:"), SummaryColumn,
-                                   NumberFormat::hours(stats.WOTTotalHrs));
-    lines << ReportLine::label(QStringLiteral("Engine Starts:"), SummaryColumn, NumberFormat::starts(stats.EngStarts));
+                                   figure(NumberFormat::hours(stats.WOTTotalHrs)));
+    lines << ReportLine::label(QStringLiteral("Engine Starts:"), SummaryColumn,
+                               figure(NumberFormat::starts(stats.EngStarts)));
     if (emptyLineBeforeMaxRpm)
         lines << ReportLine::empty();
-    lines << ReportLine::label(QStringLiteral("Maximum Engine RPM:"), SummaryColumn, NumberFormat::rpm(stats.MaxRPM));
+    lines << ReportLine::label(QStringLiteral("Maximum Engine RPM:"), SummaryColumn, figure(NumberFormat::rpm(stats.MaxRPM)));
     lines << ReportLine::label(QStringLiteral("Seconds at RPM Limit:"), SummaryColumn,
-                               NumberFormat::limitSeconds(stats.LimitSecs));
+                               figure(NumberFormat::limitSeconds(stats.LimitSecs)));
     return lines;
 }
 
@@ -88,7 +99,8 @@ ReportLines rpmTable(const ModuleStatistics &stats)
     lines << ReportLine::label(QStringLiteral("RPM Band"), ValueColumn, QStringLiteral("Elapsed Time (Hours)"));
     const QStringList labels = rpmBandLabels();
     for (int k = 0; k < labels.size(); ++k)
-        lines << ReportLine::label(labels[k], ValueColumn, NumberFormat::hours(stats.RPMBandHours[size_t(k)]));
+        lines << ReportLine::label(labels[k], ValueColumn,
+                                   value(stats, ModulePart::Statistics, NumberFormat::hours(stats.RPMBandHours[size_t(k)])));
     return lines;
 }
 
@@ -99,7 +111,8 @@ ReportLines tempSection(const ModuleStatistics &stats)
     lines << ReportLine::label(QStringLiteral("Temp Band"), ValueColumn, QStringLiteral("Elapsed Time (Hours)"));
     const QStringList labels = tempBandLabels();
     for (int j = 0; j < labels.size(); ++j)
-        lines << ReportLine::label(labels[j], ValueColumn, NumberFormat::hours(stats.TempBandHours[size_t(j)]));
+        lines << ReportLine::label(labels[j], ValueColumn,
+                                   value(stats, ModulePart::Temperatures, NumberFormat::hours(stats.TempBandHours[size_t(j)])));
     return lines;
 }
 

@@ -40,7 +40,6 @@ public:
     QByteArray receive(quint8 byte);
 
     bool echoes() const { return m_echoes; }
-    void setEchoes(bool echoes) { m_echoes = echoes; }
     const QByteArray &firmwareId() const { return m_firmwareId; }
     void setFirmwareId(const QByteArray &id) { m_firmwareId = id; }
 

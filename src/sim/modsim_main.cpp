@@ -2,6 +2,7 @@
 #include "DemoImage.h"
 #include "ModuleSimulator.h"
 #include "Pty.h"
+#include "files/OutputFile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -9,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSocketNotifier>
 
 #include <atomic>
@@ -145,15 +145,17 @@ int main(int argc, char *argv[])
     // The module's writes are what a test looks for: a file that cannot take them stops the
     // simulator rather than losing them.
     const QString savePath = parser.value(save);
+    if (!savePath.isEmpty())
+        if (const auto why = OutputFile::refusal(savePath))
+            return usageError(parser, QStringLiteral("--save: ") + *why);
     std::atomic<bool> saveFailed = false;
     const auto saveImage = [&] {
         if (savePath.isEmpty())
             return true;
-        QSaveFile out(savePath);
-        if (out.open(QIODevice::WriteOnly) && out.write(module.imageBytes()) == ModuleSimulator::EepromSize
-            && out.commit())
+        const auto why = OutputFile::write(savePath, module.imageBytes());
+        if (!why)
             return true;
-        std::fprintf(stderr, "runlog-modsim: cannot write %s: %s\n", qPrintable(savePath), qPrintable(out.errorString()));
+        std::fprintf(stderr, "runlog-modsim: cannot write the image: %s\n", qPrintable(*why));
         saveFailed = true;
         return false;
     };

@@ -16,21 +16,31 @@ QString Download::userText(const QByteArray &bytes)
 ModuleStatistics Download::decode() const
 {
     ModuleStatistics s;
-    s.FirmwareID = firmwareID;
-    s.UserData = userText(userData);
-    s.RPMBandHours = Decode::rpmBandHours(statistics);
-    s.TotalHrs = Decode::totalHrs(statistics, Decode::bandSum(s.RPMBandHours));
-    s.LimitSecs = Decode::limitSecs(statistics);
-    s.MaxRPM = Decode::maxRPM(statistics);
-    s.EngStarts = Decode::engStarts(statistics);
-    s.DataFlags = Decode::dataFlags(statistics);
-    if (s.recordsWot()) {
-        const float wot = Decode::wotHours(statistics);
-        s.WOTTotalHrs = wot > s.TotalHrs ? s.TotalHrs : wot;
+    s.unread = unread;
+    const auto got = [&](ModulePart part, bool present = true) {
+        if (present && !unread.testFlag(part))
+            s.parts |= part;
+        return s.has(part);
+    };
+    if (got(ModulePart::FirmwareId))
+        s.FirmwareID = firmwareID;
+    if (got(ModulePart::UserData))
+        s.UserData = userText(userData);
+    if (got(ModulePart::Statistics)) {
+        s.RPMBandHours = Decode::rpmBandHours(statistics);
+        s.TotalHrs = Decode::totalHrs(statistics, Decode::bandSum(s.RPMBandHours));
+        s.LimitSecs = Decode::limitSecs(statistics);
+        s.MaxRPM = Decode::maxRPM(statistics);
+        s.EngStarts = Decode::engStarts(statistics);
+        s.DataFlags = Decode::dataFlags(statistics);
+        if (s.recordsWot()) {
+            const float wot = Decode::wotHours(statistics);
+            s.WOTTotalHrs = wot > s.TotalHrs ? s.TotalHrs : wot;
+        }
     }
-    if (s.recordsTemperatures() && temperatures)
+    if (got(ModulePart::Temperatures, s.recordsTemperatures() && temperatures))
         s.TempBandHours = Decode::tempBandHours(*temperatures);
-    if (status)
+    if (got(ModulePart::Status, status.has_value()))
         Decode::applyStatus(s, *status);
     return s;
 }

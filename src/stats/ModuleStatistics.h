@@ -1,16 +1,29 @@
 #pragma once
 
 #include "link/MemoryMap.h"
-#include "link/ModuleTexts.h"
 
+#include <QFlags>
 #include <QString>
 
 #include <array>
 
-// The decoded statistics of the last download. One instance lives for the whole program;
-// only Read Statistics decodes into it, the chart and the printouts only read it. Its
-// firmware ID and user data are the texts the link fills.
-struct ModuleStatistics : ModuleTexts {
+// The parts of the module a download reads.
+enum class ModulePart {
+    FirmwareId = 0x01,
+    UserData = 0x02,
+    Statistics = 0x04,
+    Temperatures = 0x08,
+    Status = 0x10,
+};
+Q_DECLARE_FLAGS(ModuleParts, ModulePart)
+Q_DECLARE_OPERATORS_FOR_FLAGS(ModuleParts)
+
+// A download decoded: the values shown, printed and charted. Values of a part the
+// download does not hold are zero and are never shown as values: a field, a grid cell or
+// a printed line of such a part stays blank.
+struct ModuleStatistics {
+    QString FirmwareID;
+    QString UserData;
     std::array<float, MemoryMap::RpmBandCount> RPMBandHours{};
     std::array<float, MemoryMap::TempBandCount> TempBandHours{};
     float TotalHrs = 0;
@@ -23,6 +36,11 @@ struct ModuleStatistics : ModuleTexts {
     bool EngineRebuild = false;
     qint16 DataFlags = 0;
 
+    // The parts the values come from, and the parts the read that made them did not get.
+    ModuleParts parts;
+    ModuleParts unread;
+
+    bool has(ModulePart part) const { return parts.testFlag(part); }
     bool recordsWot() const { return DataFlags & MemoryMap::RecordsWot; }
     bool recordsTemperatures() const { return DataFlags & MemoryMap::RecordsTemperatures; }
 };

@@ -2,9 +2,8 @@
 
 #include <QString>
 
-// What the statistics operations show and read back: the main window implements it, the
-// command-line tool keeps it in memory. Setting a check box runs its click rule, as a
-// click would.
+// Where a download is shown: the main window implements it. Setting a check box here
+// is the program's doing and runs no click rule; the rules answer the user's clicks.
 class StatisticsView {
 public:
     enum class Field { FirmwareID, TotalHrs, WOTTotalHrs, LimitSecs, MaxRPM, EngStarts };
@@ -13,7 +12,6 @@ public:
     virtual ~StatisticsView() = default;
     virtual void setField(Field field, const QString &caption) = 0;
     virtual void setUserDataText(const QString &text) = 0;
-    virtual QString userDataText() const = 0;
     virtual void setCell(Grid grid, int column, const QString &text) = 0;
     virtual void setWotVisible(bool visible) = 0;
     virtual void setTempGridVisible(bool visible) = 0;

@@ -1,6 +1,6 @@
 #include "WriteProgress.h"
 
-#include <QStringList>
+#include <algorithm>
 
 void WriteProgress::start(const QList<std::pair<QString, int>> &parts)
 {
@@ -9,6 +9,7 @@ void WriteProgress::start(const QList<std::pair<QString, int>> &parts)
         m_parts.append({name, size, 0});
     m_current = 0;
     m_stopped = false;
+    m_uncertain = false;
 }
 
 bool WriteProgress::check(bool linkOK)
@@ -29,12 +30,23 @@ void WriteProgress::written(int bytes)
     }
 }
 
+bool WriteProgress::nothingWritten() const
+{
+    return !m_uncertain && std::all_of(m_parts.begin(), m_parts.end(), [](const Part &p) { return p.written == 0; });
+}
+
 QStringList WriteProgress::outcome() const
 {
-    QStringList done, partly, missing;
-    for (const Part &p : m_parts) {
+    QStringList done, partly, perhaps, missing;
+    for (qsizetype i = 0; i < m_parts.size(); ++i) {
+        const Part &p = m_parts[i];
+        const bool uncertain = m_uncertain && i == m_current;
         if (p.written == p.size)
             done << p.name;
+        else if (uncertain && p.size == 1)
+            perhaps << p.name;
+        else if (uncertain)
+            partly << QStringLiteral("%1 (%2 or %3 of %4 bytes)").arg(p.name).arg(p.written).arg(p.written + 1).arg(p.size);
         else if (p.written > 0)
             partly << QStringLiteral("%1 (%2 of %3 bytes)").arg(p.name).arg(p.written).arg(p.size);
         else
@@ -44,6 +56,8 @@ QStringList WriteProgress::outcome() const
     QStringList lines{QStringLiteral("Written: %1.").arg(done.isEmpty() ? QStringLiteral("nothing") : done.join(comma))};
     if (!partly.isEmpty())
         lines << QStringLiteral("Partly written: %1.").arg(partly.join(comma));
+    if (!perhaps.isEmpty())
+        lines << QStringLiteral("May not have been written (its acknowledgement was lost): %1.").arg(perhaps.join(comma));
     if (!missing.isEmpty())
         lines << QStringLiteral("Not written: %1.").arg(missing.join(comma));
     return lines;

@@ -74,7 +74,7 @@ private Q_SLOTS:
         rig.window->show();
         rig.click("cmdReadStats");
 
-        QVERIFY(rig.prompt.shown().isEmpty() && !rig.window->link().isPortOpen());
+        QVERIFY(rig.prompt.shown().isEmpty() && !rig.link().isPortOpen());
         QCOMPARE(rig.window->caption(StatisticsView::Field::FirmwareID), QStringLiteral("A&&B-7"));
         QStringList seen;
         for (const char *f : ValueFields)
@@ -85,7 +85,7 @@ private Q_SLOTS:
                     .arg(int(rig.find<QCheckBox>("chkEngineRebuild")->isChecked()));
         QCOMPARE(seen, QStringList{"A&B-7"} + shown);
         QCOMPARE(rig.visible("lblWOTTotalHrs"), !shown[1].isEmpty());
-        QCOMPARE(rig.visible("msgTempHours") && !rig.cell("msgTempHours", 3).isEmpty(), bool(rig.stats.DataFlags & 2));
+        QCOMPARE(rig.visible("msgTempHours") && !rig.cell("msgTempHours", 3).isEmpty(), bool(rig.shown().DataFlags & 2));
         // Thirteen bands in fourteen cells, the last one empty.
         QVERIFY(!rig.cell("msgHoursHigh", 6).isEmpty() && rig.cell("msgHoursHigh", 7).isEmpty());
 
@@ -102,6 +102,41 @@ private Q_SLOTS:
         QCOMPARE(left + rig.cell("msgHoursLow", 1, 0), QStringLiteral("    Idle"));
         QVERIFY(rig.visible("lblWOTTotalHrs") == !shown[1].isEmpty() && rig.trace.isEmpty());
         QCOMPARE(rig.find<QCheckBox>("chkBreakInLimit")->isChecked(), shown[6].startsWith('1'));
+    }
+
+    // After a module with both flags, the boxes show only what the module just read gave:
+    // a write that follows takes neither flag from the earlier one.
+    void statusBoxesFollowOnlyTheModuleJustRead_data()
+    {
+        QTest::addColumn<int>("refusedAddress");  // 0: none
+        QTest::addColumn<QString>("unreadLine");
+        QTest::newRow("a whole read of a module without flags") << 0 << "";
+        QTest::newRow("a read whose statistics address was refused")
+            << 64 << "Incomplete download - not read: the statistics. Those values are blank.";
+    }
+
+    void statusBoxesFollowOnlyTheModuleJustRead()
+    {
+        QFETCH(int, refusedAddress);
+        QFETCH(QString, unreadLine);
+        WindowRig rig(true, QStringLiteral("echo-full.bin"), StatusOn);
+        rig.click("cmdReadStats");
+        QVERIFY(rig.find<QCheckBox>("chkBreakInLimit")->isChecked() && rig.find<QCheckBox>("chkEngineRebuild")->isChecked());
+
+        rig.module.setEeprom(goldenImage(QStringLiteral("echo-plain-flags0.bin")));
+        if (refusedAddress)
+            rig.module.faults().nakAddressAt = refusedAddress;
+        rig.click("cmdReadStats");
+        QVERIFY(!rig.find<QCheckBox>("chkBreakInLimit")->isChecked() && !rig.find<QCheckBox>("chkEngineRebuild")->isChecked());
+        QCOMPARE(rig.text("lblUnread"), unreadLine);
+
+        rig.module.faults().nakAddressAt = -1;
+        rig.module.clearWrites();
+        rig.prompt.clear();
+        rig.click("cmdWriteUserData");
+        QCOMPARE(rig.module.writes().last().address, 53);
+        QCOMPARE(int(rig.module.writes().last().value), 0x00);
+        QCOMPARE(rig.module.writes().size(), 33);  // the text and the status byte: nothing cleared
     }
 
     void portSettingStoredAndRestored_data()
@@ -130,13 +165,13 @@ private Q_SLOTS:
 
             // A pick closes an open port, and the next operation opens the new one.
             rig.port.setAvailablePorts({1, 12, 255});
-            rig.window->link().setEEPROMAddress(0);
-            rig.window->link().readEEPROM();
-            QVERIFY(rig.window->link().isPortOpen());
+            rig.link().setEEPROMAddress(0);
+            rig.link().readEEPROM();
+            QVERIFY(rig.link().isPortOpen());
             ports->setCurrentIndex(11);
-            QVERIFY(!rig.window->link().isPortOpen());
+            QVERIFY(!rig.link().isPortOpen());
             QCOMPARE(QSettings().value(QStringLiteral("Properties/CommPort")).toString(), QStringLiteral("12"));
-            rig.window->link().readFirmwareID();
+            rig.link().readFirmwareID();
             QCOMPARE(rig.port.portNumber(), 12);
         }
         WindowRig again;
@@ -147,7 +182,7 @@ private Q_SLOTS:
     {
         WindowRig rig(true, QStringLiteral("echo-full.bin"), StatusOn);
         rig.click("cmdReadStats");
-        Download kept = rig.window->operations().lastDownload();
+        Download kept = *rig.window->shown();
         kept.statistics[0] = 0;  // an older download: less time at idle
         const QString live = rig.window->windowTitle();
         rig.window->showKept(kept);
@@ -169,17 +204,17 @@ private Q_SLOTS:
         rig.window->show();
         const int applied = rig.port.settingsApplied();
         const auto openPort = [&] {
-            rig.window->link().setEEPROMAddress(53);
-            rig.window->link().readEEPROM();
-            return rig.window->link().isPortOpen();
+            rig.link().setEEPROMAddress(53);
+            rig.link().readEEPROM();
+            return rig.link().isPortOpen();
         };
         QVERIFY(openPort());
         rig.window->showMinimized();
         rig.window->showNormal();  // the settings applied again on the way back, not while minimised
-        QVERIFY(!rig.window->link().isPortOpen() && rig.port.settingsApplied() == applied + 1);
+        QVERIFY(!rig.link().isPortOpen() && rig.port.settingsApplied() == applied + 1);
         QVERIFY(openPort());
         QSignalSpy ending(rig.window.get(), &MainWindow::programEnding);
-        QVERIFY(rig.window->close() && !rig.window->link().isPortOpen());
+        QVERIFY(rig.window->close() && !rig.link().isPortOpen());
         QCOMPARE(ending.count(), 1);
     }
 
@@ -190,12 +225,16 @@ private Q_SLOTS:
         auto *ports = rig.find<QComboBox>("cboPort");
         int secondClicks = 0;
         std::optional<Qt::CursorShape> during;
+        bool readersEnabled = true;
         rig.port.setTrace([&](const QString &event) {
             rig.trace.append(event);
             if (event == QLatin1String("write 15") && secondClicks == 0) {
                 ++secondClicks;
                 if (QApplication::overrideCursor())
                     during = QApplication::overrideCursor()->shape();
+                readersEnabled = rig.find<QPushButton>("cmdPrint")->isEnabled()
+                                 || rig.find<QPushButton>("cmdHistogram")->isEnabled()
+                                 || rig.window->findChild<QAction *>(QStringLiteral("mnuPrintStat"))->isEnabled();
                 rig.click("cmdReadStats");
                 rig.click("cmdWriteUserData");
                 rig.click("cmdClearData");
@@ -208,9 +247,12 @@ private Q_SLOTS:
         QCOMPARE(secondClicks, 1);
         QCOMPARE(during, std::optional<Qt::CursorShape>(Qt::WaitCursor));  // busy while talking, not after
         QVERIFY(!QApplication::overrideCursor());
+        // What reads the operation's result waits for it.
+        QVERIFY(!readersEnabled && rig.find<QPushButton>("cmdPrint")->isEnabled()
+                && rig.find<QPushButton>("cmdHistogram")->isEnabled());
         QCOMPARE(rig.trace.count(QStringLiteral("write 10")), 1);
         QCOMPARE(ports->currentText() + rig.text("lblTotalHrsData"), QStringLiteral("Com1141.66"));
-        QVERIFY(rig.module.writes().isEmpty() && rig.prompt.shown().isEmpty() && !rig.window->link().isPortOpen());
+        QVERIFY(rig.module.writes().isEmpty() && rig.prompt.shown().isEmpty() && !rig.link().isPortOpen());
     }
 };
 

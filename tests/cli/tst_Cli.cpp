@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QRegularExpression>
@@ -58,10 +59,12 @@ private Q_SLOTS:
     void failuresSayWhatAndWhatToDo_data()
     {
         QTest::addColumn<QStringList>("modsim");  // empty: no simulator, the device is missing
-        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QStringList>("command");  // STATUS: a configuration with the status display;
+                                                   // NOTALOGBOOK: a text file given as the logbook
         QTest::addColumn<QString>("says");
 
         const QString timeout = QStringLiteral("did not answer in time. Check the cable");
+        const QString logbook = QStringLiteral("the logbook could not keep a copy of the counters about to be cleared (");
         QTest::newRow("silent module") << QStringList{"--fault", "silent"} << QStringList{"read"}
                                        << "reading the statistics failed: the module " + timeout;
         QTest::newRow("missing device") << QStringList{} << QStringList{"read"} << "no such device (";
@@ -69,13 +72,30 @@ private Q_SLOTS:
             << QStringList{"--demo", "--fault", "nak-address"} << QStringList{"write-user-data", "X"}
             << "reading the statistics failed: the module did not acknowledge an address. Check the cable and try "
                "again; nothing was written.";
+        QTest::newRow("the write's own firmware ID missing")
+            << QStringList{"--demo", "--fault", "silent-after=98"} << QStringList{"write-user-data", "X"}
+            << "writing the user data failed: the module " + timeout;
         QTest::newRow("a write that stops says what got in")
             << QStringList{"--demo", "--fault", "lose-command=110"} << QStringList{"write-user-data", "NEW"}
             << "writing the user data stopped: the module did not answer in time. Check the cable and the port, "
-               "and that the module is powered. Written: nothing. Partly written: the user data (10 of 32 bytes).";
+               "and that the module is powered. Written: nothing. Partly written: the user data (10 or 11 of 32 bytes).";
+        QTest::newRow("a rebuild the logbook cannot keep a copy for")
+            << QStringList{"--demo"}
+            << QStringList{"--config", "STATUS", "--logbook", "NOTALOGBOOK", "write-user-data", "X", "--engine-rebuild",
+                           "--yes"}
+            << "writing the user data failed: " + logbook;
+        QTest::newRow("an erase the logbook cannot keep a copy for")
+            << QStringList{"--demo"} << QStringList{"--logbook", "NOTALOGBOOK", "erase-rpm-limit"}
+            << "erasing the RPM-limit data failed: " + logbook;
+        QTest::newRow("a rebuild without the status display")
+            << QStringList{"--demo"} << QStringList{"write-user-data", "X", "--engine-rebuild", "--yes"}
+            << "need the status display";
         QTest::newRow("a PDF that cannot be written")
             << QStringList{"--demo"} << QStringList{"print", "--pdf", "/nonexistent/out.pdf"}
-            << "/nonexistent/out.pdf: cannot write the PDF: No such file or directory";
+            << "/nonexistent/out.pdf cannot be written: No such file or directory";
+        QTest::newRow("a trace that cannot be written")
+            << QStringList{"--demo"} << QStringList{"--trace", "/nonexistent/t.txt", "read"}
+            << "/nonexistent/t.txt: cannot write the trace";
     }
 
     void failuresSayWhatAndWhatToDo()
@@ -90,16 +110,106 @@ private Q_SLOTS:
             sim = std::make_unique<ModsimProcess>(modsim);
             device = sim->device();
         }
+        const QString status = dir.filePath(QStringLiteral("Runlog.cfg")), text = dir.filePath(QStringLiteral("notes.txt"));
+        QVERIFY(writeFile(status, "B\r\nArial\r\n9\r\nbold\r\nNULL\r\n!\r\nM\r\n!\r\nStatus_Display_True\r\n!\r\n")
+                && writeFile(text, "not a logbook\n"));
+        command.replaceInStrings(QRegularExpression(QStringLiteral("^STATUS$")), status);
+        command.replaceInStrings(QRegularExpression(QStringLiteral("^NOTALOGBOOK$")), text);
         const CliRun r = CliRun::run(QStringList{"--port", device} + command);
-        QVERIFY(r.exitCode == 1 && r.out.isEmpty());
+        QVERIFY2(r.exitCode == 1 && r.out.isEmpty(), qPrintable(r.err));
         const QStringList lines = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 1);
         QVERIFY2(lines.first().startsWith(QLatin1String("runlog-cli: ")) && lines.first().contains(says),
                  qPrintable(lines.first()));
-        if (!says.startsWith(QLatin1Char('/')))
+        if (!says.startsWith(QLatin1Char('/')) && !says.startsWith(QLatin1String("need")))
             QVERIFY2(lines.first().startsWith(QStringLiteral("runlog-cli: ") + device + QStringLiteral(": ")),
                      qPrintable(lines.first()));
+        // A write that never began says nothing was written; a logbook gets no cable advice.
+        if (says.contains(QLatin1String("data failed: ")))
+            QVERIFY2(lines.first().endsWith(QLatin1String("; nothing was written.")), qPrintable(lines.first()));
+        if (says.contains(QLatin1String("the logbook")))
+            QVERIFY2(!lines.first().contains(QLatin1String("cable")), qPrintable(lines.first()));
         QVERIFY2(!lines.first().contains(QRegularExpression(QStringLiteral("Abort|Read|SetEEPROMAddress"))), qPrintable(lines.first()));
+    }
+
+    // Every file a run writes: a FIFO, a device or a folder is refused before anything
+    // opens it (a FIFO would block) or creates a file beside it.
+    void filesThatAreNotFilesAreRefused_data()
+    {
+        QTest::addColumn<QStringList>("args");  // FIFO: a FIFO in the test's folder
+        QTest::addColumn<QString>("says");
+        QTest::newRow("image") << QStringList{"--demo", "read", "--save-image", "FIFO"} << "--save-image: FIFO is not a regular file";
+        QTest::newRow("trace") << QStringList{"--demo", "--trace", "FIFO", "read"} << "--trace: FIFO is not";
+        QTest::newRow("logbook") << QStringList{"--demo", "--logbook", "FIFO", "logbook", "list"} << "--logbook: FIFO is not";
+        QTest::newRow("a device as logbook") << QStringList{"--demo", "--logbook", "/dev/null", "read"}
+                                             << "--logbook: /dev/null is not a regular file";
+        QTest::newRow("decode") << QStringList{"decode", "FIFO"} << "decode FIFO: is not a regular file";
+        QTest::newRow("the chart's second document")
+            << QStringList{"--demo", "print-chart", "--pdf", "DIR/chart.pdf"} << "--pdf: DIR/chart-2.pdf is not";
+    }
+
+    void filesThatAreNotFilesAreRefused()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("fifo"));
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0
+                && ::mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("chart-2.pdf"))).constData(), 0600) == 0);
+        for (QString &a : args)
+            a.replace(QLatin1String("FIFO"), fifo).replace(QLatin1String("DIR"), dir.path());
+        says.replace(QLatin1String("FIFO"), fifo).replace(QLatin1String("DIR"), dir.path());
+        const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
+        const CliRun r = CliRun::run(args);  // a FIFO opened would block until the run's timeout
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.startsWith(QStringLiteral("runlog-cli: ") + says), qPrintable(r.err));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System), before);
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/dev/null-journal")));
+    }
+
+    // A disk that takes no more is a failure of the file, said with its path and the
+    // system's reason, and no half-written file stays.
+    void aFullDiskIsAFailure_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("args");  // DISK: a folder on a full file system
+        QTest::addColumn<QString>("says");
+        const QString cli = QStringLiteral(RUNLOG_CLI_PATH), modsim = QStringLiteral(RUNLOG_MODSIM_PATH);
+        QTest::newRow("image") << cli << QStringList{"--demo", "read", "--save-image", "DISK/m.bin"}
+                               << "cannot write the image: DISK/m.bin: ";
+        QTest::newRow("PDF") << cli << QStringList{"--demo", "print", "--pdf", "DISK/r.pdf"}
+                             << "printing failed: The PDF DISK/r.pdf could not be written whole";
+        QTest::newRow("trace") << cli << QStringList{"--demo", "--trace", "DISK/t.txt", "read"}
+                               << "DISK/t.txt: cannot write the trace: ";
+        QTest::newRow("the simulator's image") << modsim << QStringList{"--demo", "--save", "DISK/m.bin"}
+                                               << "cannot write the image: DISK/m.bin: ";
+    }
+
+    void aFullDiskIsAFailure()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, args);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        // A small file system of the test's own, filled, in a mount namespace of its own.
+        const QString mountFull = QStringLiteral("mount -t tmpfs -o size=8k runlog-test \"$0\" && "
+                                                 "{ head -c 65536 /dev/zero > \"$0/fill\"; } 2>/dev/null || true;");
+        QProcess probe;
+        probe.start(QStringLiteral("unshare"), {"-rm", "sh", "-c", mountFull, dir.path()});
+        if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+            QSKIP("no mount namespace here to make a full file system in");
+        for (QString &a : args)
+            a.replace(QLatin1String("DISK"), dir.path());
+        says.replace(QLatin1String("DISK"), dir.path());
+        QProcess p;
+        p.start(QStringLiteral("unshare"), QStringList{"-rm", "sh", "-c", mountFull + QStringLiteral(" exec \"$@\""),
+                                                       dir.path(), program} + args);
+        p.closeWriteChannel();
+        QVERIFY(p.waitForFinished(30000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY2(err.contains(says) && (err.contains(QLatin1String("space")) || says.contains("whole")), qPrintable(err));
+        QVERIFY(p.readAllStandardOutput().isEmpty());
     }
 
     void secondProcessFindsThePortBusy()
@@ -139,6 +249,9 @@ private Q_SLOTS:
         QTest::newRow("user data, break-in off with the clear flag")
             << QStringList{"Status_Display_True", "Clear_Break_In_Limit_Enable_True"}
             << QStringList{"write-user-data", "NEW 1", "--break-in", "off"} << 0 << breakInOff;
+        QTest::newRow("break-in off without the clear flag: nothing written")
+            << QStringList{"Status_Display_True"} << QStringList{"write-user-data", "NEW 1", "--break-in", "off"} << 1
+            << ByteChanges{};
         QTest::newRow("engine rebuild without a terminal or --yes")
             << QStringList{"Status_Display_True"} << QStringList{"write-user-data", "NEW 1", "--engine-rebuild"} << 1
             << ByteChanges{};
@@ -196,8 +309,6 @@ private Q_SLOTS:
         QTest::newRow("config a FIFO") << QStringList{"--config", "FIFO", "read"} << 2 << "not a regular file";
         QTest::newRow("user data over 32 characters") << QStringList{"write-user-data", QString(33, 'x')} << 2
                                                       << "at most 32 characters";
-        QTest::newRow("trace that cannot be written") << QStringList{"--trace", "/nonexistent/t.txt", "read"} << 2
-                                                      << "/nonexistent/t.txt: cannot write the trace";
     }
 
     void usage()

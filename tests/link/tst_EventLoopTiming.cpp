@@ -32,15 +32,14 @@ private Q_SLOTS:
         SimulatedPort port(module);
         EventLoopTiming timing;
         ScriptedPrompt prompt;
-        ModuleTexts texts;
-        ModuleLink link(port, timing, prompt, texts);
+        ModuleLink link(port, timing, prompt);
         const QMap<QString, QByteArray> replies{{QStringLiteral("write 10"), "AB\r"}, {QStringLiteral("write 00"), "\x06"}};
         port.setTrace([&](const QString &event) {
             if (replies.contains(event))
                 QTimer::singleShot(700, [&, event] { port.inject(replies[event]); });
         });
         link.readFirmwareID();
-        QCOMPARE(texts.FirmwareID, QStringLiteral("AB"));
+        QCOMPARE(link.firmwareID(), QStringLiteral("AB"));
         link.setEEPROMAddress(160);
         QVERIFY(link.linkOK());
         QVERIFY2(prompt.shown().isEmpty(), qPrintable(prompt.texts().join('|')));

@@ -52,8 +52,7 @@ private Q_SLOTS:
         QCOMPARE(found.firmwareID, QStringLiteral("RL-7.02 IGN E"));
         DeviceSerialPort port([&](int n) { return PortNames::deviceFor(n, settings); });
         ScriptedPrompt prompt;
-        ModuleTexts texts;
-        ModuleLink link(port, timing, prompt, texts);
+        ModuleLink link(port, timing, prompt);
         link.setCommPortNumber(number);
 
         // Unplugged: gone from the devices, its entry still mapped, its error naming it.

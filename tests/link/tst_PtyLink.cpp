@@ -18,12 +18,11 @@ class tst_PtyLink : public QObject {
 
     struct Rig {
         explicit Rig(const QString &device)
-            : port([device](int) { return device; }), link(port, timing, prompt, texts)
+            : port([device](int) { return device; }), link(port, timing, prompt)
         {
         }
         DeviceSerialPort port;
         EventLoopTiming timing;
-        ModuleTexts texts;
         ScriptedPrompt prompt;
         ModuleLink link;
     };

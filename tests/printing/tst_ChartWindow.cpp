@@ -61,7 +61,7 @@ private Q_SLOTS:
         QVERIFY(first);
         QVERIFY(first->modal);
         for (int k = 0; k < 13; ++k)
-            QCOMPARE(float(first->values[k]), rig.stats.RPMBandHours[size_t(k)]);
+            QCOMPARE(float(first->values[k]), rig.shown().RPMBandHours[size_t(k)]);
         const QColor idle(128, 128, 255), green(0, 255, 0), yellow(255, 255, 0), red(255, 0, 0);
         QCOMPARE(first->colours, (QList<QColor>{idle, green, green, green, green, green, green, green, green, green,
                                                 yellow, red, red}));
@@ -101,12 +101,50 @@ private Q_SLOTS:
         WindowRig rig;
         QPrinter printer;
         ReportActions actions(*rig.window, printer);
+        auto image = goldenImage(QStringLiteral("echo-full.bin"));
+        std::fill(image.begin() + 64, image.begin() + 64 + 26, 0);
         if (positiveBand >= 0)
-            rig.stats.RPMBandHours[size_t(positiveBand)] = 0.01f;
-        rig.stats.TempBandHours.fill(3.0f);
+            image[size_t(64 + 2 * positiveBand)] = 2;
+        rig.module.setEeprom(image);
+        rig.click("cmdReadStats");
+        QVERIFY(rig.shown().TempBandHours[0] > 0);
         const bool opens = openHistogram(rig, actions).has_value();
         QCOMPARE(opens, positiveBand >= 0);
         QCOMPARE(rig.prompt.texts(), opens ? QStringList{} : QStringList{"Data buffer empty."});
+    }
+
+    // A download that did not complete is printed or charted only when the user says so.
+    void anIncompleteDownloadIsNamedBeforeItIsPrinted_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("goOn");
+        QTest::newRow("histogram, cancelled") << "cmdHistogram" << false;
+        QTest::newRow("histogram, OK") << "cmdHistogram" << true;
+        QTest::newRow("print, cancelled") << "cmdPrint" << false;
+    }
+
+    void anIncompleteDownloadIsNamedBeforeItIsPrinted()
+    {
+        QFETCH(QString, button);
+        QFETCH(bool, goOn);
+        WindowRig rig(true, QStringLiteral("echo-full.bin"), {QStringLiteral("Status_Display_True")});
+        QPrinter printer;
+        ReportActions actions(*rig.window, printer);
+        rig.module.faults().nakAddressAt = 53;
+        rig.click("cmdReadStats");
+        rig.prompt.clear();
+        rig.prompt.answer({goOn ? Box::Ok : Box::Cancel});
+        bool opened = false;
+        connect(&actions, &ReportActions::chartOpened, this, [&](QWidget *chart) {
+            opened = true;
+            QTimer::singleShot(0, chart, &QWidget::close);
+        });
+        rig.click(qPrintable(button));
+        QVERIFY(!rig.prompt.shown().isEmpty());
+        QCOMPARE(rig.prompt.shown().first().title, QStringLiteral("Incomplete Download"));
+        QVERIFY2(rig.prompt.texts().first().contains(QLatin1String("the status byte")), qPrintable(rig.prompt.texts().first()));
+        QCOMPARE(rig.prompt.shown().size(), 1);  // cancelled: no comment box, no printout
+        QCOMPARE(opened, goOn);
     }
 };
 

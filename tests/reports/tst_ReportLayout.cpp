@@ -42,6 +42,8 @@ private Q_SLOTS:
         QFETCH(bool, rebuild);
 
         ModuleStatistics s;
+        s.parts = ModulePart::FirmwareId | ModulePart::UserData | ModulePart::Statistics | ModulePart::Temperatures
+                  | ModulePart::Status;
         s.DataFlags = qint16(dataFlags);
         s.BreakInLimit = breakIn;
         s.EngineRebuild = rebuild;

@@ -15,7 +15,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("says");
         QTest::newRow("link over a file") << QStringList{"--link", "NOTES"} << 2 << "left alone";
         QTest::newRow("save where it cannot") << QStringList{"--save", "/nonexistent/m.bin"} << 1
-                                              << "cannot write /nonexistent/m.bin";
+                                              << "cannot write the image: /nonexistent/m.bin";
     }
 
     void refusals()

@@ -1,4 +1,3 @@
-#include "stats/Download.h"
 #include "support/OperationsRig.h"
 
 #include <QTest>
@@ -20,28 +19,22 @@ Writes zeros(int start, int count) { return bytesAt(start, QByteArray(count, '\0
 Writes text(int start, const QByteArray &t) { return bytesAt(start, t.leftJustified(32, ' ')); }
 Writes statusAt(int address, int value) { return {{address, quint8(value)}}; }
 
-void write(OperationsRig &rig, bool erase)
-{
-    if (erase)
-        rig.operations.eraseRpmLimitData();
-    else
-        rig.operations.writeUserData();
-}
-
-// A module without the rebuild flag, read, with the rebuild confirmed and a text typed:
-// Write User Data will write the text, clear the statistics and set the flag.
-void readyToRebuild(OperationsRig &rig, const QString &typed)
+// A module without the rebuild flag, read: a rebuild request will write the text, clear
+// the statistics and set the flag.
+void readyToRebuild(OperationsRig &rig)
 {
     auto e = rig.module.eeprom();
     e[53] = 0x05;
     rig.module.setEeprom(e);
     rig.operations.readStatistics();
-    rig.prompt.type(QStringLiteral("yes"));
-    rig.view.setEngineRebuildChecked(true);
-    rig.view.setUserDataText(typed);
     rig.module.clearWrites();
     rig.prompt.clear();
     rig.trace.clear();
+}
+
+WriteOutcome write(OperationsRig &rig, bool erase, const QString &text = QStringLiteral("HALF"))
+{
+    return erase ? rig.operations.eraseRpmLimitData() : rig.operations.writeUserData({text, false, true});
 }
 }  // namespace
 
@@ -56,8 +49,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("initialStatus");  // -1: as the image has it
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<bool>("readFirst");
-        QTest::addColumn<int>("breakInBox");  // -1: leave as it is
-        QTest::addColumn<bool>("confirmRebuild");
+        QTest::addColumn<int>("breakInBox");  // -1: as the download left it
+        QTest::addColumn<bool>("rebuild");
         QTest::addColumn<Writes>("expected");  // the text typed is "T"
 
         const QStringList on{"Status_Display_True"};
@@ -72,9 +65,9 @@ private Q_SLOTS:
             << "plain-temps.bin" << -1 << on << false << -1 << true
             << (text(224, "T") + zeros(160, 34) + statusAt(148, 0x85));
         QTest::newRow("rebuild already set: nothing cleared")
-            << "echo-full.bin" << -1 << on << true << -1 << false << (text(112, "T") + statusAt(53, 0xC5));
+            << "echo-full.bin" << -1 << on << true << -1 << true << (text(112, "T") + statusAt(53, 0xC5));
         QTest::newRow("status display off: user data only")
-            << "echo-full.bin" << 0x05 << QStringList{} << true << -1 << false << text(112, "T");
+            << "echo-full.bin" << 0x05 << QStringList{} << true << 1 << true << text(112, "T");
         QTest::newRow("no download, no clear flag: bit 6 as the module has it")
             << "plain-wot.bin" << -1 << on << false << -1 << false << (text(224, "T") + statusAt(148, 0x47));
         QTest::newRow("break-in unchecked with the clear flag")
@@ -88,7 +81,7 @@ private Q_SLOTS:
         QFETCH(QStringList, options);
         QFETCH(bool, readFirst);
         QFETCH(int, breakInBox);
-        QFETCH(bool, confirmRebuild);
+        QFETCH(bool, rebuild);
         QFETCH(Writes, expected);
 
         const bool echoes = image.startsWith(QLatin1String("echo"));
@@ -99,38 +92,37 @@ private Q_SLOTS:
             e[echoes ? 53 : 148] = quint8(initialStatus);
         rig.module.setEeprom(e);
         if (readFirst)
-            rig.operations.readStatistics();
-        if (breakInBox >= 0)
-            rig.view.setBreakInLimitChecked(breakInBox);
-        if (confirmRebuild) {
-            rig.prompt.type(QStringLiteral("Yes"));
-            rig.view.setEngineRebuildChecked(true);
-        }
-        rig.view.setUserDataText(QStringLiteral("T"));
+            rig.read();
+        const bool breakIn = breakInBox >= 0 ? breakInBox == 1 : rig.view.breakInLimitChecked();
         rig.prompt.clear();
         rig.module.clearWrites();
 
-        QVERIFY(rig.operations.writeUserData());
+        const WriteOutcome outcome = rig.operations.writeUserData({QStringLiteral("T"), breakIn, rebuild});
         QCOMPARE(rig.module.writes(), expected);
-        QVERIFY(!rig.link.isPortOpen());
-        // The closing Read Statistics shows what the module now holds; a plain module that
+        QVERIFY(!rig.link.isPortOpen() && !outcome.failure);
+        // The closing Read Statistics gives what the module now holds; a plain module that
         // claims temperatures has none to re-read.
-        const bool noTemperatureBlock = !echoes && (rig.stats.DataFlags & 2);
+        const bool noTemperatureBlock = !echoes && (e[160 + 47] & 2);
         QCOMPARE(rig.prompt.texts(), noTemperatureBlock ? QStringList{Timeout} : QStringList{});
-        QCOMPARE(rig.view.userDataText(), QStringLiteral("T"));
-        if (confirmRebuild) {
-            QCOMPARE(rig.view.field(Field::TotalHrs) + rig.view.field(Field::MaxRPM), QStringLiteral("0.000"));
-            rig.view.setEngineRebuildChecked(false);  // for good: unchecking puts it back
-            QVERIFY(rig.view.engineRebuildChecked());
+        const ModuleStatistics after = outcome.readBack->download.decode();
+        QCOMPARE(after.UserData.trimmed(), QStringLiteral("T"));
+        const bool alreadySet = readFirst && (e[echoes ? 53 : 148] & 0x80);
+        if (rebuild && f.StatusDisplayEnabled && !alreadySet) {
+            QVERIFY(after.TotalHrs == 0 && after.MaxRPM == 0 && after.EngineRebuild);
+            // For good: unchecking puts it back.
+            StatisticsPresenter::show(outcome.readBack->download, rig.view, true);
+            rig.view.setEngineRebuildChecked(false);
+            rig.operations.engineRebuildClicked(rig.view);
+            QVERIFY(rig.view.engineRebuildChecked() || noTemperatureBlock);
         }
     }
 
     void textThatCannotBeReadBackIsRefused()
     {
         OperationsRig rig(true, QStringLiteral("echo-full.bin"));
-        rig.view.setUserDataText(QStringLiteral("A\tcafé"));
-        rig.operations.writeUserData();
+        const WriteOutcome outcome = rig.operations.writeUserData({QStringLiteral("A\tcafé"), false, false});
         QVERIFY(rig.trace.isEmpty());
+        QCOMPARE(outcome.failure->kind, Failure::Kind::Refused);
         QCOMPARE(rig.prompt.shown().size(), 1);
         QVERIFY2(rig.prompt.texts().first().contains(QLatin1String("character U+0009")), qPrintable(rig.prompt.texts().first()));
     }
@@ -139,10 +131,11 @@ private Q_SLOTS:
     {
         OperationsRig rig(true, QStringLiteral("echo-full.bin"));
         rig.module.faults().idStartsWithTerminator = true;
-        rig.operations.eraseRpmLimitData();
+        const WriteOutcome outcome = rig.operations.eraseRpmLimitData();
         QCOMPARE(rig.prompt.texts(), (QStringList{"Firmware ID - unexpected terminator.",
                                                   "Firmware ID read failed - cannot erase data."}));
-        QVERIFY(rig.module.writes().isEmpty() && !rig.link.isPortOpen());
+        QCOMPARE(outcome.failure->kind, Failure::Kind::UnexpectedTerminator);
+        QVERIFY(rig.module.writes().isEmpty() && !rig.link.isPortOpen() && outcome.progress.nothingWritten());
     }
 
     void writesStopAtTheFirstFailedStep_data()
@@ -158,12 +151,16 @@ private Q_SLOTS:
             << "Written: nothing.\nNot written: the user data, the statistics clearing, the status byte.";
         QTest::newRow("a lost write in the user data")
             << false << "lose" << 2 + 10 << 10
-            << "Written: nothing.\nPartly written: the user data (10 of 32 bytes).\nNot written: the statistics "
-               "clearing, the status byte.";
+            << "Written: nothing.\nPartly written: the user data (10 or 11 of 32 bytes).\nNot written: the "
+               "statistics clearing, the status byte.";
         QTest::newRow("silent during the clearing")
             << false << "silent" << 37 + 5 << 32 + 5
-            << "Written: the user data.\nPartly written: the statistics clearing (5 of 50 bytes).\nNot written: "
-               "the status byte.";
+            << "Written: the user data.\nPartly written: the statistics clearing (5 or 6 of 50 bytes).\nNot "
+               "written: the status byte.";
+        QTest::newRow("the status byte's reply lost")
+            << false << "silent" << 37 + 50 + 2 << 32 + 50
+            << "Written: the user data, the statistics clearing.\nMay not have been written (its acknowledgement "
+               "was lost): the status byte.";
         QTest::newRow("erase address not acknowledged: nothing written, nothing re-read")
             << true << "nak" << 92 << 0 << "Written: nothing.\nNot written: the RPM-limit data.";
     }
@@ -176,7 +173,7 @@ private Q_SLOTS:
         QFETCH(int, written);
         QFETCH(QString, report);
         OperationsRig rig(true, QStringLiteral("echo-full.bin"));
-        readyToRebuild(rig, QStringLiteral("HALF"));
+        readyToRebuild(rig);
         const int start = rig.module.commandCount();
         auto &faults = rig.module.faults();
         if (fault == QLatin1String("nak"))
@@ -185,60 +182,65 @@ private Q_SLOTS:
             faults.loseCommand = start + at;
         else
             faults.silentAfter = start + at;
-        write(rig, erase);
+        const WriteOutcome outcome = write(rig, erase);
 
         const Writes planned = erase ? zeros(92, 4)
                                      : text(112, "HALF") + zeros(64, 34) + zeros(98, 2) + zeros(144, 14)
                                            + statusAt(53, 0x85);
         QCOMPARE(rig.module.writes(), planned.mid(0, written));
-        // One box says what reached the module, before the re-read; no box per lost byte.
-        const QStringList texts = rig.prompt.texts();
-        const QStringList summaries = texts.filter(QStringLiteral("Written"));
-        QCOMPARE(summaries.size(), 1);
-        QVERIFY2(summaries.first().contains(report), qPrintable(summaries.first()));
-        QVERIFY(texts.mid(0, texts.indexOf(summaries.first())).count(Timeout) <= 1);
+        QVERIFY(outcome.failure && outcome.progress.stopped());
+        QCOMPARE(outcome.progress.outcome().join('\n'), report);
+        // No box per lost byte: one failure asks Abort/Retry/Ignore, then the read-back's own.
+        QVERIFY(rig.prompt.texts().count(Timeout) <= (erase ? 1 : 3));
         QCOMPARE(rig.trace.count(QStringLiteral("delay 500")), written > 0 || !erase ? 1 : 0);
-        QVERIFY(!rig.link.isPortOpen() && !rig.operations.lastReadComplete());
+        QVERIFY(!rig.link.isPortOpen() && !outcome.complete());
     }
 
     void countersAreKeptBeforeTheyAreCleared_data()
     {
         QTest::addColumn<bool>("erase");
         QTest::addColumn<bool>("keptOk");
-        QTest::newRow("engine rebuild, logbook unwritable") << false << false;
-        QTest::newRow("erase") << true << true;
+        QTest::addColumn<bool>("plainTemps");
+        QTest::newRow("engine rebuild, logbook unwritable") << false << false << false;
+        QTest::newRow("erase") << true << true << false;
+        QTest::newRow("erase on a plain module claiming temperatures") << true << true << true;
     }
 
     void countersAreKeptBeforeTheyAreCleared()
     {
         QFETCH(bool, erase);
         QFETCH(bool, keptOk);
-        OperationsRig rig(true, QStringLiteral("echo-full.bin"));
-        readyToRebuild(rig, QStringLiteral("KEPT"));
+        QFETCH(bool, plainTemps);
+        OperationsRig rig(!plainTemps, plainTemps ? QStringLiteral("plain-temps.bin") : QStringLiteral("echo-full.bin"));
         const auto before = rig.module.eeprom();
-        QList<std::pair<Download, qsizetype>> kept;  // and the writes the module had by then
-        rig.operations.keep = [&](const Download &d) -> std::optional<QString> {
-            kept.append({d, rig.module.writes().size()});
+        const int user = plainTemps ? 224 : 112, stats = plainTemps ? 160 : 64;
+        // Nothing read before: the copy holds what the module holds, not what a window shows.
+        QList<Download> kept;
+        QList<qsizetype> writesBefore;
+        rig.operations.setKeeper([&](const Download &d) -> std::optional<QString> {
+            kept << d;
+            writesBefore << rig.module.writes().size();
             return keptOk ? std::nullopt : std::optional<QString>(QStringLiteral("disk full"));
-        };
-        write(rig, erase);
+        });
+        const WriteOutcome outcome = write(rig, erase, QStringLiteral("KEPT"));
 
-        // The copy was taken from the module before its first cleared byte, with its blocks whole.
         QVERIFY(!kept.isEmpty());
-        const auto &[copy, writesBefore] = kept.first();
+        const Download &copy = kept.first();
         QCOMPARE(copy.reason, erase ? QStringLiteral("before Erase RPM Limit Data")
                                     : QStringLiteral("before the engine-rebuild clearing"));
-        QVERIFY(std::equal(before.begin() + 64, before.begin() + 112, copy.statistics.begin()) && copy.temperatures);
-        QCOMPARE(writesBefore, erase ? 0 : 32);
+        QVERIFY(std::equal(before.begin() + stats, before.begin() + stats + 48, copy.statistics.begin()));
+        QCOMPARE(copy.userData, QByteArray(reinterpret_cast<const char *>(before.data()) + user, 32));
+        QCOMPARE(copy.temperatures.has_value(), !plainTemps);
+        QCOMPARE(writesBefore.first(), 0);
         if (keptOk) {
-            QCOMPARE(rig.module.writes(), zeros(92, 4));
-            QCOMPARE(rig.view.field(Field::LimitSecs) + rig.view.field(Field::MaxRPM), QStringLiteral("0.000"));
-            QCOMPARE(kept.size(), 2);  // and the read-back, as every completed download
+            QCOMPARE(rig.module.writes(), zeros(stats + 28, 4));
+            QVERIFY(!outcome.failure);
+            QCOMPARE(kept.size(), plainTemps ? 1 : 2);  // and the read-back, when it is complete
         } else {
-            QCOMPARE(rig.module.writes(), text(112, "KEPT"));  // no clearing byte, no status byte
-            QVERIFY2(rig.prompt.texts().first().contains(QLatin1String("Nothing was cleared")) &&
-                         rig.prompt.texts().first().contains(QLatin1String("disk full")),
-                     qPrintable(rig.prompt.texts().join('|')));
+            QVERIFY(rig.module.writes().isEmpty());
+            QCOMPARE(outcome.failure->kind, Failure::Kind::KeepFailed);
+            QCOMPARE(outcome.failure->description, QStringLiteral("disk full"));
+            QVERIFY(outcome.progress.nothingWritten() && !outcome.readBack);
         }
     }
 
@@ -257,6 +259,7 @@ private Q_SLOTS:
         OperationsRig rig(true, QString());
         rig.prompt.type(answer);
         rig.view.setEngineRebuildChecked(true);
+        rig.operations.engineRebuildClicked(rig.view);
         QCOMPARE(rig.view.engineRebuildChecked(), checked);
         QCOMPARE(rig.prompt.shown().size(), 1);
         QCOMPARE(rig.prompt.shown().first().title + '|' + rig.prompt.shown().first().defaultText,

@@ -1,4 +1,4 @@
-#include "stats/Download.h"
+#include "reports/ReportLayout.h"
 #include "support/OperationsRig.h"
 
 #include <QTest>
@@ -10,10 +10,12 @@ namespace {
 const QString Timeout = QStringLiteral("RS-232 timeout. Check cable and click Abort.");
 }
 
+Q_DECLARE_METATYPE(ModuleParts)
+
 class tst_ReadStatistics : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // What the window tests cannot see: what goes over the line, and what the record keeps.
+    // What the window tests cannot see: what goes over the line, and what the download holds.
     void download_data()
     {
         QTest::addColumn<QString>("image");
@@ -38,71 +40,86 @@ private Q_SLOTS:
 
         OperationsRig rig(echoes, image, statusDisplay);
         const auto before = rig.module.eeprom();
-        QVERIFY(rig.operations.readStatistics());
+        const ReadOutcome outcome = rig.operations.readStatistics();
 
-        QCOMPARE(rig.operations.lastReadComplete(), complete);
+        QCOMPARE(outcome.complete(), complete);
+        QCOMPARE(outcome.download.unread, complete ? ModuleParts{} : ModuleParts{ModulePart::Temperatures});
         QCOMPARE(rig.prompt.texts(), complete ? QStringList{} : QStringList{Timeout});
         QCOMPARE(rig.trace.first(), QStringLiteral("delay 500"));
         const QString statusAddress = QStringLiteral("write %1").arg(echoes ? "35" : "94");
         QCOMPARE(rig.trace.contains(statusAddress), statusDisplay);
         QCOMPARE(rig.trace.contains(QStringLiteral("write 90")), temperaturesRead);
+        QCOMPARE(outcome.download.status.has_value(), statusDisplay);
         QCOMPARE(rig.module.eeprom(), before);
         QVERIFY(!rig.link.isPortOpen());
-        QVERIFY(rig.stats.WOTTotalHrs <= rig.stats.TotalHrs);
-        QCOMPARE(rig.stats.UserData.size(), 32);
+        const ModuleStatistics s = outcome.download.decode();
+        QVERIFY(s.WOTTotalHrs <= s.TotalHrs);
+        QCOMPARE(s.UserData.size(), 32);
     }
 
-    void aFailedReadKeepsNothing_data()
+    // After a complete download of one module, a read of another that does not complete
+    // shows, prints and keeps nothing of the first: what it did not get is blank.
+    void nothingOfAnEarlierDownloadSurvives_data()
     {
         QTest::addColumn<QString>("fault");
-        QTest::newRow("user-data address not acknowledged") << "nak";
-        QTest::newRow("user-data read times out") << "silent";
-        QTest::newRow("port gone before the ID command") << "unplugged";
-        QTest::newRow("ID begins with its terminator") << "terminator";
+        QTest::addColumn<int>("at");
+        QTest::addColumn<ModuleParts>("unread");
+        QTest::addColumn<QString>("totalShown");
+
+        const ModuleParts all = ModulePart::FirmwareId | ModulePart::UserData | ModulePart::Statistics | ModulePart::Status;
+        QTest::newRow("user-data address refused") << "nak" << 112 << ModuleParts(ModulePart::UserData) << "613.14";
+        QTest::newRow("statistics address refused") << "nak" << 64 << ModuleParts(ModulePart::Statistics) << "";
+        QTest::newRow("statistics read cut off") << "silent" << 40 << (ModulePart::Statistics | ModulePart::Status) << "";
+        QTest::newRow("status address refused") << "nak" << 53 << ModuleParts(ModulePart::Status) << "613.14";
+        QTest::newRow("ID begins with its terminator") << "terminator" << 0 << all << "";
+        QTest::newRow("port gone") << "unplugged" << 0 << all << "";
     }
 
-    void aFailedReadKeepsNothing()
+    void nothingOfAnEarlierDownloadSurvives()
     {
         QFETCH(QString, fault);
+        QFETCH(int, at);
+        QFETCH(ModuleParts, unread);
+        QFETCH(QString, totalShown);
+
         OperationsRig rig(true, QStringLiteral("echo-full.bin"));
-        int kept = 0;
-        rig.operations.keep = [&](const Download &) -> std::optional<QString> { ++kept; return {}; };
-        rig.operations.readStatistics();
-        QVERIFY(!rig.stats.UserData.trimmed().isEmpty() && !rig.stats.FirmwareID.isEmpty());
+        QList<Download> kept;
+        rig.keepInto(kept);
+        QVERIFY(rig.read().complete());
+        QVERIFY(rig.view.breakInLimitChecked() && rig.view.engineRebuildChecked() && rig.view.tempGridVisible());
+
+        rig.module.setEeprom(goldenImage(QStringLiteral("echo-plain-flags0.bin")));
         if (fault == QLatin1String("nak"))
-            rig.module.faults().nakAddressAt = 112;
+            rig.module.faults().nakAddressAt = at;
         else if (fault == QLatin1String("silent"))
-            rig.module.faults().silentAfter = rig.module.commandCount() + 1;
+            rig.module.faults().silentAfter = rig.module.commandCount() + at;
         else if (fault == QLatin1String("unplugged"))
             rig.port.setAvailablePorts({2});
         else
             rig.module.faults().idStartsWithTerminator = true;
-        const ModuleStatistics previous = rig.stats;
-        rig.prompt.clear();
-        rig.operations.readStatistics();
-        QVERIFY(!rig.operations.lastReadComplete() && kept == 1);  // a failed download is not kept
-        QCOMPARE(rig.stats.UserData + rig.view.userDataText(), QString());
-        if (fault == QLatin1String("unplugged"))
-            QCOMPARE(rig.stats.FirmwareID, QString());
-        if (fault == QLatin1String("terminator")) {
-            QCOMPARE(rig.prompt.texts(), (QStringList{"Firmware ID - unexpected terminator.",
-                                                      "Firmware ID read failed - cannot read Runlog."}));
-            // The display is emptied; the record keeps the counters but not the bands.
-            QCOMPARE(rig.view.field(Field::TotalHrs) + rig.view.cell(Grid::HoursLow, 1), QString());
-            QCOMPARE(rig.stats.RPMBandHours, (std::array<float, 13>{}));
-            QCOMPARE(rig.stats.TotalHrs, previous.TotalHrs);
-            QCOMPARE(rig.stats.TempBandHours, previous.TempBandHours);
-        }
+        const ReadOutcome outcome = rig.read();
+
+        QVERIFY(!outcome.complete() && outcome.failure);
+        QCOMPARE(outcome.download.unread, unread);
+        QCOMPARE(kept.size(), 1);  // an incomplete download is not kept
+        QCOMPARE(rig.view.field(Field::TotalHrs), totalShown);
+        QCOMPARE(rig.view.userData(), unread.testFlag(ModulePart::UserData) ? QString() : QStringLiteral("SN 1"));
+        QVERIFY(!rig.view.breakInLimitChecked() && !rig.view.engineRebuildChecked());
+        const QString shown = rig.view.values();
+        const QString printed =
+            renderReportText(StatisticsReport::lines(outcome.download.decode(), ReportContext{"M", {}, {}, true}));
+        for (const QString &earlier : {QStringLiteral("141.66"), QStringLiteral("1234"), QStringLiteral("17.60")})
+            QVERIFY2(!shown.contains(earlier) && !printed.contains(earlier), qPrintable(earlier));
+        QVERIFY(!printed.contains(QLatin1String("Enabled")) && !printed.contains(QLatin1String("Rebuild")));
+        // Nothing of the first module decides what a write does to this one.
+        QVERIFY(!rig.operations.known() && !rig.operations.knownEngineRebuild());
     }
 
     void aCompletedDownloadIsKeptAsTheModuleHoldsIt()
     {
         OperationsRig rig(true, QStringLiteral("echo-full.bin"));
         QList<Download> kept;
-        rig.operations.keep = [&](const Download &d) -> std::optional<QString> {
-            kept << d;
-            return std::nullopt;
-        };
+        rig.keepInto(kept);
         rig.operations.readStatistics();
         QCOMPARE(kept.size(), 1);
         const auto &image = rig.module.eeprom();
@@ -112,21 +129,7 @@ private Q_SLOTS:
         QCOMPARE(d.userData, QByteArray(reinterpret_cast<const char *>(image.data()) + 112, 32));
         QCOMPARE(int(d.status.value()), int(image[53]));
         QCOMPARE(d.firmwareID, QStringLiteral("RL-7.02"));
-        QVERIFY(d.moduleEchoes);
-    }
-
-    void aModuleWithLessAfterOneWithMore()
-    {
-        // Without the clear flag the break-in box is set back to checked while the flag itself
-        // says false, and cannot be unchecked; temperatures not recorded are hidden. Nothing asks.
-        OperationsRig rig(true, QStringLiteral("echo-full.bin"), true, false);
-        rig.operations.readStatistics();
-        QVERIFY(rig.view.breakInLimitChecked() && rig.view.engineRebuildChecked());
-        rig.module.setEeprom(goldenImage(QStringLiteral("echo-plain-flags0.bin")));
-        rig.operations.readStatistics();
-        QVERIFY(!rig.stats.BreakInLimit && rig.view.breakInLimitChecked() && !rig.view.engineRebuildChecked());
-        rig.view.setBreakInLimitChecked(false);
-        QVERIFY(rig.view.breakInLimitChecked() && !rig.view.tempGridVisible() && rig.prompt.shown().isEmpty());
+        QVERIFY(d.moduleEchoes && d.complete());
     }
 };
 

@@ -5,19 +5,17 @@
 #include "link/ModuleLink.h"
 #include "sim/ModuleSimulator.h"
 #include "sim/SimulatedPort.h"
-#include "stats/ModuleStatistics.h"
 
 // A module link wired to an in-process simulated module on a virtual clock, with every
 // port action and pause in one trace.
 struct LinkRig {
     explicit LinkRig(bool echoes = true, const QByteArray &id = "AB12")
-        : module(echoes, id), port(module), timing(&trace), link(port, timing, prompt, stats)
+        : module(echoes, id), port(module), timing(&trace), link(port, timing, prompt)
     {
         port.setTrace([this](const QString &event) { trace.append(event); });
     }
 
     QStringList trace;
-    ModuleStatistics stats;  // the program-wide record whose texts the link fills
     ModuleSimulator module;
     SimulatedPort port;
     ScriptedPrompt prompt;

@@ -2,27 +2,41 @@
 
 #include "Golden.h"
 #include "LinkRig.h"
-#include "session/Configuration.h"
-#include "stats/HeadlessView.h"
+#include "MemoryView.h"
+#include "stats/Features.h"
 #include "stats/ModuleOperations.h"
-#include "stats/ModuleStatistics.h"
+#include "stats/StatisticsPresenter.h"
 
-// The user's operations over an in-process module on a virtual clock, with the view kept
-// in memory and the check boxes wired to their click rules.
+// The user's operations over an in-process module on a virtual clock, with the view the
+// window would show kept in memory.
 struct OperationsRig : LinkRig {
     OperationsRig(bool echoes, const QString &image, bool statusDisplay = true, bool clearBreakIn = false,
                   const QByteArray &id = "RL-7.02")
-        : LinkRig(echoes, id), operations(link, stats, view, prompt, features)
+        : LinkRig(echoes, id), operations(link, prompt, features)
     {
         features.StatusDisplayEnabled = statusDisplay;
         features.ClearBreakInLimitEnabled = clearBreakIn;
         if (!image.isEmpty())
             module.setEeprom(goldenImage(image));
-        view.onBreakInLimitClicked = [this] { operations.breakInLimitClicked(); };
-        view.onEngineRebuildClicked = [this] { operations.engineRebuildClicked(); };
+    }
+
+    // Reads, and shows the outcome as the window does.
+    ReadOutcome read()
+    {
+        const ReadOutcome outcome = operations.readStatistics();
+        StatisticsPresenter::show(outcome.download, view, features.StatusDisplayEnabled);
+        return outcome;
+    }
+    // Keeps every download and copy offered, or refuses with why.
+    void keepInto(QList<Download> &kept, const std::optional<QString> &refusal = std::nullopt)
+    {
+        operations.setKeeper([&kept, refusal](const Download &d) {
+            kept << d;
+            return refusal;
+        });
     }
 
     Features features;
-    HeadlessView view;
+    MemoryView view;
     ModuleOperations operations;
 };

@@ -5,6 +5,8 @@
 #include "VirtualTiming.h"
 #include "session/Configuration.h"
 #include "app/MainWindow.h"
+#include "link/ModuleLink.h"
+#include "session/ModuleSession.h"
 #include "sim/ModuleSimulator.h"
 #include "sim/SimulatedPort.h"
 #include "stats/ModuleStatistics.h"
@@ -23,14 +25,14 @@
 struct WindowRig {
     explicit WindowRig(bool echoes = true, const QString &image = QString(), QStringList options = {},
                        const QByteArray &id = "RL-7.02")
-        : module(echoes, id), port(module)
+        : module(echoes, id), port(module), session(port, timing, prompt)
     {
         config = Configuration::builtIn();
         config.ConfigLines = options;
         if (!image.isEmpty())
             module.setEeprom(goldenImage(image));
         port.setTrace([this](const QString &event) { trace.append(event); });
-        window = std::make_unique<MainWindow>(config, stats, port, timing, prompt);
+        window = std::make_unique<MainWindow>(config, session);
     }
 
     template <typename T>
@@ -45,13 +47,16 @@ struct WindowRig {
     }
     void click(const char *button) const { find<QPushButton>(button)->click(); }
     bool visible(const char *name) const { return window->findChild<QWidget *>(QLatin1String(name))->isVisibleTo(window.get()); }
+    ModuleLink &link() { return session.link(); }
+    // The record of the download on screen, as the printouts take it.
+    ModuleStatistics shown() const { return window->shown() ? window->shown()->decode() : ModuleStatistics{}; }
 
     QStringList trace;
     Configuration config;
-    ModuleStatistics stats;
     ModuleSimulator module;
     SimulatedPort port;
     VirtualTiming timing;
     ScriptedPrompt prompt;
+    ModuleSession session;
     std::unique_ptr<MainWindow> window;
 };

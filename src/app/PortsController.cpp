@@ -1,0 +1,160 @@
+#include "PortsController.h"
+
+#include "MainWindow.h"
+#include "PortsDialog.h"
+#include "link/ModuleFinder.h"
+#include "link/ModuleLink.h"
+#include "link/PortDiscovery.h"
+#include "link/PortNames.h"
+#include "link/Prompt.h"
+#include "link/StepRunner.h"
+#include "session/ModuleSession.h"
+#include "session/PortSettings.h"
+#include "stats/ModuleOperations.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QSettings>
+
+PortsController::PortsController(MainWindow &window, QComboBox &list, QLabel &device, QAction &ports,
+                                 QAction &findModule, ModuleSession &session)
+    : QObject(&window), m_window(window), m_cboPort(&list), m_device(device), m_session(session)
+{
+    connect(m_cboPort, &QComboBox::currentIndexChanged, this, &PortsController::cboPort_Click);
+    connect(&ports, &QAction::triggered, this, &PortsController::showPortsDialog);
+    connect(&findModule, &QAction::triggered, this, &PortsController::findModule);
+}
+
+void PortsController::load(StepRunner &s)
+{
+    int number = 1;
+    s.step([&] {
+        number = PortSettings::chosenNumber();
+        return succeeded();
+    });
+    {
+        const QSignalBlocker block(m_cboPort);
+        m_cboPort->clear();
+        for (int n = 1; n <= PortCount; ++n)
+            m_cboPort->addItem(PortNames::portLabel(n));
+        m_cboPort->setCurrentIndex(-1);
+    }
+    s.step([&] {
+        if (number < 1 || number > PortCount)
+            return failed(QStringLiteral("Invalid property value"));
+        m_cboPort->setCurrentIndex(number - 1);
+        return succeeded();
+    });
+}
+
+void PortsController::cboPort_Click(int index)
+{
+    if (index < 0)
+        return;
+    // The port cannot change under an operation that owns it.
+    if (m_window.refuseWhileBusy()) {
+        const QSignalBlocker block(m_cboPort);
+        m_cboPort->setCurrentIndex(m_portIndex);
+        return;
+    }
+    m_portIndex = index;
+    m_device.setText(portDescription(index + 1));
+    StepRunner s(m_session.prompt());
+    s.operation([&] {
+        const int number = index + 1;
+        m_session.link().setCommPortNumber(number);
+        s.step([&] {
+            if (const auto why = PortSettings::choose(number))
+                return failed(*why);
+            return succeeded();
+        });
+        m_session.link().closePort();
+    });
+}
+
+void PortsController::setDiscovery(PortDiscovery &discovery)
+{
+    m_discovery = &discovery;
+    connect(&discovery, &PortDiscovery::changed, this, &PortsController::refresh);
+    refresh();
+}
+
+QString PortsController::portDescription(int number) const
+{
+    const QString device = PortNames::deviceFor(number, QSettings());
+    if (!m_discovery)
+        return device;
+    if (const SerialDevice *present = m_discovery->find(device))
+        return present->label();
+    return device + QStringLiteral(" (not present)");
+}
+
+void PortsController::refresh()
+{
+    if (m_discovery) {
+        QSettings settings;
+        PortNames::mapDetected(settings, m_discovery->devices());
+    }
+    // Entries that lead to a device present stand out in bold; every entry's tooltip
+    // names its device. The texts stay "Com1" to "Com255".
+    const QSettings settings;
+    for (int i = 0; i < m_cboPort->count(); ++i) {
+        const QString device = PortNames::deviceFor(i + 1, settings);
+        const bool present = m_discovery && m_discovery->find(device);
+        m_cboPort->setItemData(i, portDescription(i + 1), Qt::ToolTipRole);
+        QFont font = m_cboPort->font();
+        font.setBold(present);
+        m_cboPort->setItemData(i, present ? QVariant(font) : QVariant(), Qt::FontRole);
+    }
+    if (m_cboPort->currentIndex() >= 0)
+        m_device.setText(portDescription(m_cboPort->currentIndex() + 1));
+}
+
+void PortsController::showPortsDialog()
+{
+    PortDiscovery detected;
+    PortsDialog dialog(m_discovery ? *m_discovery : detected, &m_window);
+    connect(&dialog, &PortsDialog::mappingChanged, this, [this] {
+        // As a pick in the list does: the next operation opens the port anew.
+        if (!m_session.operations().busy())
+            m_session.link().closePort();
+        refresh();
+    });
+    dialog.exec();
+}
+
+void PortsController::findModule()
+{
+    if (m_window.refuseWhileBusy())
+        return;
+    Prompt &prompt = m_session.prompt();
+    PortDiscovery detected;
+    const PortDiscovery &discovery = m_discovery ? *m_discovery : detected;
+    const QStringList devices = discovery.mappedNames();
+    if (devices.isEmpty()) {
+        prompt.message(QStringLiteral("No serial port is present: plug the adapter in, then try again."),
+                       QString::fromLatin1(FindTitle), Box::OkOnly | Box::Exclamation);
+        return;
+    }
+    ModuleFinder::Found found;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_session.operations().exclusive([&] { found = ModuleFinder::find(devices); });
+    QApplication::restoreOverrideCursor();
+    if (found.index < 0) {
+        prompt.message(QStringLiteral("No module answered on the serial ports present: %1.\n\nCheck that the module "
+                                      "is powered and its cable plugged in.")
+                           .arg(devices.join(QStringLiteral(", "))),
+                       QString::fromLatin1(FindTitle), Box::OkOnly | Box::Exclamation);
+        return;
+    }
+    const SerialDevice &device = discovery.devices()[found.index];
+    QSettings settings;
+    PortNames::mapDetected(settings, {device});
+    const int number = PortNames::numberFor(settings, device);
+    m_cboPort->setCurrentIndex(number - 1);
+    prompt.message(QStringLiteral("Found a module, firmware ID %1, on %2: %3.")
+                       .arg(found.firmwareID, PortNames::portLabel(number), device.label()),
+                   QString::fromLatin1(FindTitle), Box::OkOnly | Box::Information);
+}
