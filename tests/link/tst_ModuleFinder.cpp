@@ -1,0 +1,216 @@
+#include "link/LinkTrace.h"
+#include "link/ModuleFinder.h"
+#include "support/FakeSystem.h"
+#include "support/ModsimProcess.h"
+#include "support/PtyPeer.h"
+
+#include <QProcess>
+#include <QTest>
+
+namespace {
+const QString EchoingModuleId = QStringLiteral("RL-7.02 IGN E");
+
+enum PeerKind { Silent, Gps, Modem, LongId, IdWithoutAck };
+
+std::unique_ptr<PtyPeer> makePeer(int kind)
+{
+    switch (kind) {
+    case Gps:
+        return std::make_unique<PtyPeer>(PtyPeer::Answer{},
+                                         "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n");
+    case Modem: return std::make_unique<PtyPeer>([](quint8) { return QByteArray("OK\r"); });
+    case LongId:
+        // A module's reply in every way but the length of its ID.
+        return std::make_unique<PtyPeer>([](quint8 b) {
+            return b == 0x10 ? QByteArray(ModuleFinder::MaxFirmwareIdLength + 1, 'R') + '\r' : QByteArray("\x06");
+        });
+    case IdWithoutAck:
+        return std::make_unique<PtyPeer>([](quint8 b) { return b == 0x10 ? QByteArray("RL-7.02 IGN P\r") : QByteArray(); });
+    default: return std::make_unique<PtyPeer>();
+    }
+}
+
+QStringList paths(const QList<SerialDevice> &devices)
+{
+    QStringList list;
+    for (const SerialDevice &d : devices)
+        list << d.path;
+    return list;
+}
+}  // namespace
+
+// Find Module over pseudo-terminals: other equipment is never taken for a module, and
+// devices another program owns are never opened.
+class tst_ModuleFinder : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void probeOrder_data()
+    {
+        // Devices as "path;stable name;USB id", in the order given and in the order asked.
+        QTest::addColumn<QStringList>("given");
+        QTest::addColumn<QStringList>("asked");
+        QTest::newRow("adapters, ACM devices, others, built-in ports")
+            << QStringList{"/dev/ttyS0", "/dev/ttyACM0", "/dev/rfcomm0", "/dev/ttyUSB0"}
+            << QStringList{"/dev/ttyUSB0", "/dev/ttyACM0", "/dev/rfcomm0", "/dev/ttyS0"};
+        QTest::newRow("stable names alone")
+            << QStringList{"/dev/serial/by-id/usb-u-blox_AG_GNSS_receiver-if00",
+                           "/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0"}
+            << QStringList{"/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0",
+                           "/dev/serial/by-id/usb-u-blox_AG_GNSS_receiver-if00"};
+        QTest::newRow("a serial chip behind an ACM device")
+            << QStringList{"/dev/ttyACM0;;2341:0043", "/dev/ttyACM1;;1a86:55d4"}
+            << QStringList{"/dev/ttyACM1", "/dev/ttyACM0"};
+        QTest::newRow("order kept within a kind") << QStringList{"/dev/ttyUSB1", "/dev/ttyUSB0"}
+                                                  << QStringList{"/dev/ttyUSB1", "/dev/ttyUSB0"};
+    }
+    void probeOrder()
+    {
+        QFETCH(QStringList, given);
+        QFETCH(QStringList, asked);
+        QList<SerialDevice> devices;
+        for (const QString &spec : given) {
+            SerialDevice d;
+            d.path = spec.section(QLatin1Char(';'), 0, 0);
+            d.stableName = spec.section(QLatin1Char(';'), 1, 1);
+            d.usbId = spec.section(QLatin1Char(';'), 2, 2);
+            devices << d;
+        }
+        QStringList order;
+        for (const qsizetype i : ModuleFinder::probeOrder(devices))
+            order << devices[i].path;
+        QCOMPARE(order, asked);
+    }
+
+    void onlyAModuleIsSelected_data()
+    {
+        QTest::addColumn<int>("peer");
+        QTest::addColumn<QByteArray>("received");  // all the peer got; empty where its own stream makes it vary
+        QTest::newRow("GPS streaming sentences") << int(Gps) << QByteArray();
+        QTest::newRow("modem answering OK") << int(Modem) << QByteArray("\x10\x14\x94\x00", 4);
+        QTest::newRow("ID too long for a module") << int(LongId) << QByteArray("\x10");
+        QTest::newRow("ID, then no acknowledgement") << int(IdWithoutAck) << QByteArray("\x10\x14\x94\x00", 4);
+    }
+    void onlyAModuleIsSelected()
+    {
+        QFETCH(int, peer);
+        QFETCH(QByteArray, received);
+        const auto other = makePeer(peer);
+        ModsimProcess module({});
+        QVERIFY(!other->device().isEmpty() && !module.device().isEmpty());
+        // The real processes: the simulator holding its own line does not count as using it.
+        FakeSystem system;
+        system.folders.proc = QStringLiteral("/proc");
+        const QList<SerialDevice> devices{system.device(QStringLiteral("ttyACM0"), module.device()),
+                                          system.device(QStringLiteral("ttyUSB0"), other->device())};
+
+        const ModuleFinder::Result found = ModuleFinder::find(devices, system.folders);
+        QCOMPARE(found.index, 0);
+        QCOMPARE(found.firmwareID, EchoingModuleId);
+        QCOMPARE(paths(found.asked), (QStringList{devices[1].path, devices[0].path}));
+        QVERIFY(found.skipped.isEmpty());
+        const QByteArray got = other->finish();
+        QVERIFY2(got.startsWith('\x10') && !got.contains('\x15') && !got.contains('\x16'), got.toHex(' ').constData());
+        if (!received.isEmpty())
+            QCOMPARE(got.toHex(' '), received.toHex(' '));
+    }
+
+    void probesAreTraced()
+    {
+        PtyPeer silent;
+        ModsimProcess module({});
+        FakeSystem system;
+        const QList<SerialDevice> devices{system.device(QStringLiteral("ttyACM0"), module.device()),
+                                          system.device(QStringLiteral("ttyUSB0"), silent.device())};
+        LinkTrace trace;
+        QCOMPARE(trace.start(system.path(QStringLiteral("trace.txt")), QStringLiteral("tst_ModuleFinder")), std::nullopt);
+        QCOMPARE(ModuleFinder::find(devices, system.folders, &trace).index, 0);
+        trace.stop();
+
+        QFile file(system.path(QStringLiteral("trace.txt")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        // The silent device: opened, asked, no reply, closed; then the module, pointed at
+        // the status byte of the echoing layout and acknowledging it.
+        const QStringList expected{
+            "find module: asking " + devices[1].path, "open " + devices[1].path, "tx 10", "no reply", "close",
+            devices[1].path + ": not a module", "find module: asking " + devices[0].path, "open " + devices[0].path,
+            "tx 10", "rx 10", "rx 0d", "tx 14", "tx 35", "tx 00", "rx 06", "close",
+            "module on " + devices[0].path + ", firmware ID \"" + EchoingModuleId + "\""};
+        qsizetype at = 0;
+        for (const QString &event : expected) {
+            const qsizetype found = text.indexOf(event, at);
+            QVERIFY2(found >= 0, qPrintable(QStringLiteral("\"%1\" after offset %2 of:\n%3").arg(event).arg(at).arg(text)));
+            at = found + event.size();
+        }
+    }
+
+    void leavesOthersAlone_data()
+    {
+        QTest::addColumn<QStringList>("tree");
+        QTest::addColumn<QString>("why");  // empty: the device is asked
+        QTest::newRow("console named by sysfs") << QStringList{"sys/class/tty/console/active=tty0 ttyS0\n"}
+                                                << QStringLiteral("it is the kernel console");
+        QTest::newRow("console listed in /proc/consoles")
+            << QStringList{"proc/consoles=ttyS0                -W- (EC  p a)    4:64\n"}
+            << QStringLiteral("it is the kernel console");
+        QTest::newRow("lock file of a live process")
+            << QStringList{"lock/LCK..ttyS0=      4242\n", "proc/4242/comm=minicom\n"}
+            << QStringLiteral("process 4242 (minicom) has locked it");
+        // Its number is the same four bytes read either way round.
+        QTest::newRow("binary lock file of a live process")
+            << QStringList{QStringLiteral("lock/LCK..ttyS0=") + QString::fromLatin1("\x00\x10\x10\x00", 4),
+                           "proc/1052672/comm=cu\n"}
+            << QStringLiteral("process 1052672 (cu) has locked it");
+        QTest::newRow("lock file left by a process that is gone")
+            << QStringList{"lock/LCK..ttyS0=      4243\n", "proc/4242/comm=minicom\n"} << QString();
+    }
+    void leavesOthersAlone()
+    {
+        QFETCH(QStringList, tree);
+        QFETCH(QString, why);
+        PtyPeer peer;
+        FakeSystem system;
+        QVERIFY(system.build(tree));
+        const QList<SerialDevice> devices{system.device(QStringLiteral("ttyS0"), peer.device())};
+
+        const ModuleFinder::Result found = ModuleFinder::find(devices, system.folders);
+        QCOMPARE(found.index, -1);
+        if (why.isEmpty()) {
+            QVERIFY(found.skipped.isEmpty());
+            QCOMPARE(peer.finish(), QByteArray("\x10"));
+            return;
+        }
+        QCOMPARE(found.skipped.size(), 1);
+        QCOMPARE(found.skipped[0].device.path, devices[0].path);
+        QCOMPARE(found.skipped[0].claim.why, why);
+        QVERIFY(found.asked.isEmpty());
+        QCOMPARE(peer.finish(), QByteArray());
+    }
+
+    void deviceOpenElsewhereGetsNoByte()
+    {
+        PtyPeer held;
+        ModsimProcess module({});
+        QProcess holder;
+        holder.setStandardInputFile(held.device());
+        holder.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(holder.waitForStarted());
+        FakeSystem system;
+        system.folders.proc = QStringLiteral("/proc");
+        const QList<SerialDevice> devices{system.device(QStringLiteral("ttyUSB0"), held.device()),
+                                          system.device(QStringLiteral("ttyACM0"), module.device())};
+
+        const ModuleFinder::Result found = ModuleFinder::find(devices, system.folders);
+        QCOMPARE(found.index, 1);
+        QCOMPARE(found.skipped.size(), 1);
+        QCOMPARE(found.skipped[0].device.path, devices[0].path);
+        QCOMPARE(found.skipped[0].claim.kind, DeviceClaims::Kind::OpenElsewhere);
+        QCOMPARE(found.skipped[0].claim.why, QStringLiteral("process %1 (sleep) has it open").arg(holder.processId()));
+        QCOMPARE(held.finish(), QByteArray());
+        holder.kill();
+        holder.waitForFinished();
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ModuleFinder)
+#include "tst_ModuleFinder.moc"
