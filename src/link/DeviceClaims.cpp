@@ -51,7 +51,8 @@ std::optional<DeviceClaims::Claim> DeviceClaims::claim(const QString &device) co
     if (isConsole(device))
         return Claim{Kind::Console, 0, QStringLiteral("it is the kernel console")};
     if (const QList<pid_t> holders = openedBy(device); !holders.isEmpty())
-        return Claim{Kind::OpenElsewhere, holders.first(), QStringLiteral("process %1 has it open").arg(describe(holders.first()))};
+        return Claim{Kind::OpenElsewhere, holders.first(),
+                     QStringLiteral("process %1 has it open").arg(describe(holders.first()))};
     if (const pid_t pid = lockFileHolder(device))
         return Claim{Kind::Locked, pid, QStringLiteral("process %1 has locked it").arg(describe(pid))};
     if (const pid_t pid = PortLock::holder(canonical(device)))

@@ -68,7 +68,8 @@ Verdict probe(const QString &device, LinkTiming &timing, LinkTrace &trace)
         return failure(QStringLiteral("a reply of %1 characters is no firmware ID").arg(texts.FirmwareID.size()));
     link.setEEPROMAddress(MemoryMap::layoutFor(link.moduleEchoes()).statusByte);
     if (!link.linkOK())
-        return failure(QStringLiteral("firmware ID \"%1\", but the address command was not acknowledged").arg(texts.FirmwareID));
+        return failure(QStringLiteral("firmware ID \"%1\", but the address command was not acknowledged")
+                           .arg(texts.FirmwareID));
     link.holdPort(false);
     return Verdict{true, texts.FirmwareID};
 }
@@ -101,8 +102,8 @@ Result find(const QList<SerialDevice> &devices, const SystemFolders &folders, Li
             continue;
         }
         log.event(QStringLiteral("find module: asking %1").arg(device.path));
-        result.asked << device;
         const Verdict verdict = probe(device.path, timing, log);
+        result.asked << Asked{device, verdict.text};
         if (!verdict.module) {
             log.event(QStringLiteral("find module: %1: not a module: %2").arg(device.path, verdict.text));
             continue;

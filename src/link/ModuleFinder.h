@@ -34,12 +34,17 @@ struct Skipped {
     DeviceClaims::Claim claim;  // its kind, the process where there is one, and why in words
 };
 
+struct Asked {
+    SerialDevice device;
+    QString answer;  // the firmware ID, or why the device is not a module
+};
+
 struct Result {
     qsizetype index = -1;  // into the devices given; -1 when no module answered
     SerialDevice device;   // the device the module is on, when one answered
     QString firmwareID;
-    QList<SerialDevice> asked;  // the devices opened and asked, in the order asked
-    QList<Skipped> skipped;     // the devices left alone, in the order met
+    QList<Asked> asked;      // the devices opened and asked, in the order asked
+    QList<Skipped> skipped;  // the devices left alone, in the order met
 };
 
 // Asks the devices in probe order until a module answers. The folders are the system's
