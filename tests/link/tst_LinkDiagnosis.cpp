@@ -32,7 +32,8 @@ private Q_SLOTS:
             << QStringList{"proc/640/comm=ModemManager\n"} << true << dialout
             << QStringList{"sudo systemctl stop ModemManager|ENV{ID_MM_DEVICE_IGNORE}=\"1\""};
         QTest::newRow("user not in the device's group")
-            << QStringList{} << true << QStringList{"alice"} << QStringList{"group dialout|sudo adduser alice dialout|log in again"};
+            << QStringList{} << true << QStringList{"alice"}
+            << QStringList{"group dialout|sudo adduser alice dialout|log in again"};
         QTest::newRow("device open in another process")
             << QStringList{"proc/777/comm=minicom\n", "proc/777/fd/3->dev/ttyUSB0"} << true << dialout
             << QStringList{"ttyUSB0 is in use by process 777 (minicom)"};
@@ -51,10 +52,12 @@ private Q_SLOTS:
             QVERIFY(system.write(QStringLiteral("dev/ttyUSB0"), {}));
             SerialDevice node;
             node.path = system.path(QStringLiteral("dev/ttyUSB0"));
-            QVERIFY(QFile::setPermissions(node.path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup));
+            QVERIFY(QFile::setPermissions(node.path,
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup));
             const QFileInfo info(node.path);
             // Whatever group the test's files get, it is dialout here.
-            QVERIFY(system.write(QStringLiteral("etc/group"), QStringLiteral("dialout:x:%1:\n").arg(info.groupId()).toLatin1()));
+            QVERIFY(system.write(QStringLiteral("etc/group"),
+                                 QStringLiteral("dialout:x:%1:\n").arg(info.groupId()).toLatin1()));
             alice.uid = info.ownerId() + 1;
             devices << node;
         }

@@ -1,5 +1,7 @@
+#include "link/LinkConstants.h"
 #include "link/LinkTrace.h"
 #include "link/ModuleFinder.h"
+#include "stats/MemoryMap.h"
 #include "support/FakeSystem.h"
 #include "support/ModsimProcess.h"
 #include "support/PtyPeer.h"
@@ -9,6 +11,19 @@
 
 namespace {
 const QString EchoingModuleId = QStringLiteral("RL-7.02 IGN E");
+const QByteArray Ack(1, char(Link::Ack));
+
+// The probe as a module that does not echo receives it: the ID command, then the address
+// command pointing at its status byte.
+QByteArray plainProbe()
+{
+    const int status = MemoryMap::PlainLayout.statusByte;
+    return QByteArray()
+        .append(char(Link::CmdReadFirmwareId))
+        .append(char(Link::CmdSetAddress))
+        .append(char(status & 0xFF))
+        .append(char(status >> 8));
+}
 
 enum PeerKind { Silent, Gps, Modem, LongId, IdWithoutAck };
 
@@ -22,20 +37,30 @@ std::unique_ptr<PtyPeer> makePeer(int kind)
     case LongId:
         // A module's reply in every way but the length of its ID.
         return std::make_unique<PtyPeer>([](quint8 b) {
-            return b == 0x10 ? QByteArray(ModuleFinder::MaxFirmwareIdLength + 1, 'R') + '\r' : QByteArray("\x06");
+            return b == Link::CmdReadFirmwareId
+                       ? QByteArray(ModuleFinder::MaxFirmwareIdLength + 1, 'R') + char(Link::IdTerminator)
+                       : Ack;
         });
     case IdWithoutAck:
-        return std::make_unique<PtyPeer>([](quint8 b) { return b == 0x10 ? QByteArray("RL-7.02 IGN P\r") : QByteArray(); });
+        return std::make_unique<PtyPeer>([](quint8 b) {
+            return b == Link::CmdReadFirmwareId ? QByteArray("RL-7.02 IGN P") + char(Link::IdTerminator) : QByteArray();
+        });
     default: return std::make_unique<PtyPeer>();
     }
 }
 
-QStringList paths(const QList<SerialDevice> &devices)
+QStringList paths(const QList<ModuleFinder::Asked> &asked)
 {
     QStringList list;
-    for (const SerialDevice &d : devices)
-        list << d.path;
+    for (const ModuleFinder::Asked &a : asked)
+        list << a.device.path;
     return list;
+}
+
+// A byte sent or taken, as the trace shows it: "tx 10".
+QString traced(const char *direction, int byte)
+{
+    return QStringLiteral("%1 %2").arg(QLatin1String(direction)).arg(byte, 2, 16, QLatin1Char('0'));
 }
 }  // namespace
 
@@ -86,9 +111,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("peer");
         QTest::addColumn<QByteArray>("received");  // all the peer got; empty where its own stream makes it vary
         QTest::newRow("GPS streaming sentences") << int(Gps) << QByteArray();
-        QTest::newRow("modem answering OK") << int(Modem) << QByteArray("\x10\x14\x94\x00", 4);
-        QTest::newRow("ID too long for a module") << int(LongId) << QByteArray("\x10");
-        QTest::newRow("ID, then no acknowledgement") << int(IdWithoutAck) << QByteArray("\x10\x14\x94\x00", 4);
+        QTest::newRow("modem answering OK") << int(Modem) << plainProbe();
+        QTest::newRow("ID too long for a module") << int(LongId) << plainProbe().left(1);
+        QTest::newRow("ID, then no acknowledgement") << int(IdWithoutAck) << plainProbe();
     }
     void onlyAModuleIsSelected()
     {
@@ -109,7 +134,9 @@ private Q_SLOTS:
         QCOMPARE(paths(found.asked), (QStringList{devices[1].path, devices[0].path}));
         QVERIFY(found.skipped.isEmpty());
         const QByteArray got = other->finish();
-        QVERIFY2(got.startsWith('\x10') && !got.contains('\x15') && !got.contains('\x16'), got.toHex(' ').constData());
+        QVERIFY2(got.startsWith(char(Link::CmdReadFirmwareId)) && !got.contains(char(Link::CmdReadByte))
+                     && !got.contains(char(Link::CmdWriteByte)),
+                 got.toHex(' ').constData());
         if (!received.isEmpty())
             QCOMPARE(got.toHex(' '), received.toHex(' '));
     }
@@ -132,9 +159,12 @@ private Q_SLOTS:
         // The silent device: opened, asked, no reply, closed; then the module, pointed at
         // the status byte of the echoing layout and acknowledging it.
         const QStringList expected{
-            "find module: asking " + devices[1].path, "open " + devices[1].path, "tx 10", "no reply", "close",
+            "find module: asking " + devices[1].path, "open " + devices[1].path,
+            traced("tx", Link::CmdReadFirmwareId), "no reply", "close",
             devices[1].path + ": not a module", "find module: asking " + devices[0].path, "open " + devices[0].path,
-            "tx 10", "rx 10", "rx 0d", "tx 14", "tx 35", "tx 00", "rx 06", "close",
+            traced("tx", Link::CmdReadFirmwareId), traced("rx", Link::CmdReadFirmwareId), traced("rx", Link::IdTerminator),
+            traced("tx", Link::CmdSetAddress), traced("tx", MemoryMap::EchoingLayout.statusByte & 0xFF),
+            traced("tx", MemoryMap::EchoingLayout.statusByte >> 8), traced("rx", Link::Ack), "close",
             "module on " + devices[0].path + ", firmware ID \"" + EchoingModuleId + "\""};
         qsizetype at = 0;
         for (const QString &event : expected) {
@@ -177,7 +207,7 @@ private Q_SLOTS:
         QCOMPARE(found.index, -1);
         if (why.isEmpty()) {
             QVERIFY(found.skipped.isEmpty());
-            QCOMPARE(peer.finish(), QByteArray("\x10"));
+            QCOMPARE(peer.finish(), QByteArray(1, char(Link::CmdReadFirmwareId)));
             return;
         }
         QCOMPARE(found.skipped.size(), 1);

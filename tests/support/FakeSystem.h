@@ -28,7 +28,8 @@ struct FakeSystem {
     bool write(const QString &relative, const QByteArray &content)
     {
         QFile file(path(relative));
-        return QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+        return QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly)
+               && file.write(content) == content.size();
     }
     bool link(const QString &relative, const QString &target)
     {
