@@ -12,10 +12,9 @@
 #include <unistd.h>
 
 // The far end of a pseudo-terminal, played by a thread of the test: it keeps every byte
-// that reaches it, answers each with what its answer gives, and, given a line, sends that
-// line again and again as a GPS receiver sends its sentences. The code under test opens
-// device(). No descriptor of it survives into a child process, so that no other process
-// holds the line unless a test makes one.
+// that reaches it, answers each with what its answer gives and, given a line, sends that
+// line every RepeatMs as a GPS receiver sends its sentences. Its descriptors close on exec,
+// so that no child process of the test holds the line unless the test makes one.
 class PtyPeer {
 public:
     using Answer = std::function<QByteArray(quint8 byte)>;
@@ -29,8 +28,8 @@ public:
             return;
         ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
         m_device = QString::fromLocal8Bit(::ptsname(m_master));
-        // Held open here too, so that the line stays up while the code under test opens
-        // and closes it; raw, so that the line discipline echoes nothing back.
+        // Held here too, so that the line stays up while the code under test opens and
+        // closes it; raw, so that the line discipline echoes nothing.
         m_slave = ::open(::ptsname(m_master), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         termios tio{};
         ::tcgetattr(m_slave, &tio);
@@ -40,41 +39,37 @@ public:
     }
     ~PtyPeer()
     {
-        stop();
+        finish();
         for (int fd : {m_slave, m_master, m_stop[0], m_stop[1]})
             if (fd >= 0)
                 ::close(fd);
     }
-    PtyPeer(const PtyPeer &) = delete;
-    PtyPeer &operator=(const PtyPeer &) = delete;
 
     QString device() const { return m_device; }
 
-    // Stops the peer; every byte that reached it, including any not yet served.
+    // Stops the peer; every byte that reached it, those not yet served included.
     QByteArray finish()
     {
-        stop();
-        char buffer[256];
-        for (ssize_t n; (n = ::read(m_master, buffer, sizeof buffer)) > 0;)
-            m_received.append(buffer, n);
+        if (m_thread.joinable()) {
+            [[maybe_unused]] auto n = ::write(m_stop[1], "", 1);
+            m_thread.join();
+        }
+        for (QByteArray more; !(more = take()).isEmpty();)
+            m_received += more;
         return m_received;
     }
 
 private:
-    void stop()
+    QByteArray take()
     {
-        if (!m_thread.joinable())
-            return;
-        const char c = 1;
-        [[maybe_unused]] auto n = ::write(m_stop[1], &c, 1);
-        m_thread.join();
+        char buffer[256];
+        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        return n > 0 ? QByteArray(buffer, n) : QByteArray();
     }
-
+    // Like a device, it does not wait for a reader: what the line cannot take is lost.
     void send(const QByteArray &bytes)
     {
-        // Like a real device, it does not wait for a reader: what the line cannot take is lost.
-        if (!bytes.isEmpty())
-            [[maybe_unused]] auto n = ::write(m_master, bytes.constData(), size_t(bytes.size()));
+        [[maybe_unused]] auto n = ::write(m_master, bytes.constData(), size_t(bytes.size()));
     }
 
     void serve()
@@ -86,16 +81,12 @@ private:
                 continue;
             if (ready < 0 || fds[1].revents || (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)))
                 return;
-            if (ready == 0) {
+            if (ready == 0)
                 send(m_repeated);
-                continue;
-            }
-            char buffer[256];
-            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-            for (ssize_t i = 0; i < n; ++i) {
-                m_received += buffer[i];
+            for (const char byte : take()) {
+                m_received += byte;
                 if (m_answer)
-                    send(m_answer(quint8(buffer[i])));
+                    send(m_answer(quint8(byte)));
             }
         }
     }
