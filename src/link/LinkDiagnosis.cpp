@@ -94,14 +94,16 @@ QString groupName(const SystemFolders &folders, uint gid, const QFileInfo &node)
     return node.group();  // groups kept elsewhere than the file (a directory service)
 }
 
-QStringList groupAdvice(const QList<SerialDevice> &devices, const SystemFolders &folders, const UserAccount &user)
+QStringList groupAdvice(const QList<SerialDevice> &devices, const SystemFolders &folders, const UserAccount &user,
+                        const DeviceClaims &claims)
 {
     if (user.uid == 0)
         return {};  // root opens every device
     QMap<QString, QStringList> missing;  // group -> its devices
     for (const SerialDevice &device : devices) {
         const QFileInfo node(canonical(device.path));
-        if (!node.exists() || node.ownerId() == user.uid)
+        // The console is no place for a module, whoever may open it.
+        if (!node.exists() || node.ownerId() == user.uid || claims.isConsole(device.path))
             continue;
         if (node.permissions().testFlags(QFile::ReadOther | QFile::WriteOther))
             continue;
@@ -146,7 +148,7 @@ QStringList diagnose(const QList<SerialDevice> &devices, const SystemFolders &fo
     QStringList lines = adaptersWithoutDevice(folders, claims);
     if (claims.isRunning(QStringLiteral("ModemManager")))
         lines << modemManagerAdvice(devices);
-    lines << groupAdvice(devices, folders, user) << claimAdvice(devices, claims);
+    lines << groupAdvice(devices, folders, user, claims) << claimAdvice(devices, claims);
     if (!lines.isEmpty())
         return lines;
     if (devices.isEmpty())

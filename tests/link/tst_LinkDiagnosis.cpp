@@ -34,6 +34,9 @@ private Q_SLOTS:
         QTest::newRow("user not in the device's group")
             << QStringList{} << true << QStringList{"alice"}
             << QStringList{"group dialout|sudo adduser alice dialout|log in again"};
+        QTest::newRow("the console, whoever may open it")
+            << QStringList{"sys/class/tty/console/active=ttyUSB0\n"} << true << QStringList{"alice"}
+            << QStringList{"Check the cable"};
         QTest::newRow("device open in another process")
             << QStringList{"proc/777/comm=minicom\n", "proc/777/fd/3->dev/ttyUSB0"} << true << dialout
             << QStringList{"ttyUSB0 is in use by process 777 (minicom)"};
