@@ -48,9 +48,9 @@ pid_t PortLock::holder(const QString &device)
 #endif
 }
 
-QString PortLock::describe(pid_t pid)
+QString PortLock::describe(pid_t pid, const QString &procFolder)
 {
-    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    QFile comm(QStringLiteral("%1/%2/comm").arg(procFolder).arg(pid));
     if (comm.open(QIODevice::ReadOnly))
         return QStringLiteral("%1 (%2)").arg(pid).arg(QString::fromLocal8Bit(comm.readAll()).trimmed());
     return QString::number(pid);

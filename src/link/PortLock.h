@@ -13,6 +13,7 @@ public:
     static bool lock(int fd);
     // The process holding the device, or 0 when none does or the system cannot tell.
     static pid_t holder(const QString &device);
-    // "1234 (runlog-cli)", or "1234" where the program's name cannot be read.
-    static QString describe(pid_t pid);
+    // "1234 (runlog-cli)", or "1234" where the program's name cannot be read from the
+    // process folder.
+    static QString describe(pid_t pid, const QString &procFolder = QStringLiteral("/proc"));
 };
