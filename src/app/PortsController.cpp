@@ -2,12 +2,14 @@
 
 #include "MainWindow.h"
 #include "PortsDialog.h"
+#include "link/LinkDiagnosis.h"
 #include "link/ModuleFinder.h"
 #include "link/ModuleLink.h"
 #include "link/PortDiscovery.h"
 #include "link/PortNames.h"
 #include "link/Prompt.h"
 #include "link/StepRunner.h"
+#include "link/UserAccount.h"
 #include "session/ModuleSession.h"
 #include "session/PortSettings.h"
 #include "stats/ModuleOperations.h"
@@ -130,31 +132,38 @@ void PortsController::findModule()
     if (m_window.refuseWhileBusy())
         return;
     Prompt &prompt = m_session.prompt();
+    const QString title = QString::fromLatin1(FindTitle);
+    // The simulated module answers on every port: the one chosen is as good as any.
+    if (m_session.simulated() != ModuleSession::Simulated::No) {
+        m_session.operations().exclusive([&] { m_session.link().readFirmwareID(); });
+        prompt.message(QStringLiteral("Found the simulated module, firmware ID %1, on %2.")
+                           .arg(m_session.link().firmwareID(), m_cboPort->currentText()),
+                       title, Box::OkOnly | Box::Information);
+        return;
+    }
     PortDiscovery detected;
     const PortDiscovery &discovery = m_discovery ? *m_discovery : detected;
-    const QStringList devices = discovery.mappedNames();
+    const QList<SerialDevice> devices = discovery.devices();
+    const QString advice = LinkDiagnosis::diagnose(devices, {}, UserAccount::current()).join(QStringLiteral("\n\n"));
     if (devices.isEmpty()) {
-        prompt.message(QStringLiteral("No serial port is present: plug the adapter in, then try again."),
-                       QString::fromLatin1(FindTitle), Box::OkOnly | Box::Exclamation);
+        prompt.message(QStringLiteral("No serial port is present.\n\n") + advice, title, Box::OkOnly | Box::Exclamation);
         return;
     }
-    ModuleFinder::Found found;
+    ModuleFinder::Result found;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_session.operations().exclusive([&] { found = ModuleFinder::find(devices); });
+    m_session.operations().exclusive([&] { found = ModuleFinder::find(devices, {}, &m_session.trace()); });
     QApplication::restoreOverrideCursor();
+    const QString account = ModuleFinder::account(found).join(QLatin1Char('\n'));
     if (found.index < 0) {
-        prompt.message(QStringLiteral("No module answered on the serial ports present: %1.\n\nCheck that the module "
-                                      "is powered and its cable plugged in.")
-                           .arg(devices.join(QStringLiteral(", "))),
-                       QString::fromLatin1(FindTitle), Box::OkOnly | Box::Exclamation);
+        prompt.message(QStringLiteral("No module answered.\n\n%1\n\n%2").arg(account, advice), title,
+                       Box::OkOnly | Box::Exclamation);
         return;
     }
-    const SerialDevice &device = discovery.devices()[found.index];
     QSettings settings;
-    PortNames::mapDetected(settings, {device});
-    const int number = PortNames::numberFor(settings, device);
+    PortNames::mapDetected(settings, {found.device});
+    const int number = PortNames::numberFor(settings, found.device);
     m_cboPort->setCurrentIndex(number - 1);
     prompt.message(QStringLiteral("Found a module, firmware ID %1, on %2: %3.")
-                       .arg(found.firmwareID, PortNames::portLabel(number), device.label()),
-                   QString::fromLatin1(FindTitle), Box::OkOnly | Box::Information);
+                       .arg(found.firmwareID, PortNames::portLabel(number), found.device.label()),
+                   title, Box::OkOnly | Box::Information);
 }

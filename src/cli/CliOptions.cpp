@@ -47,11 +47,12 @@ std::optional<QString> CliOptions::parse(const QStringList &arguments, CliOption
     const QCommandLineOption port = valued("port"), config = valued("config"), demo = valued("demo"),
                              trace = valued("trace"), format = valued("format"), comment = valued("comment"),
                              breakIn = valued("break-in"), pdf = valued("pdf"), logbook = valued("logbook"),
-                             saveImage = valued("save-image"), filter = valued("filter");
+                             saveImage = valued("save-image"), filter = valued("filter"),
+                             loopback = valued("loopback");
     const QCommandLineOption engineRebuild(QStringLiteral("engine-rebuild")), yes(QStringLiteral("yes")),
-        noLogbook(QStringLiteral("no-logbook")), plain(QStringLiteral("plain"));
+        noLogbook(QStringLiteral("no-logbook")), plain(QStringLiteral("plain")), check(QStringLiteral("check"));
     parser.addOptions({helpOption, versionOption, port, config, demo, trace, format, comment, breakIn, pdf, logbook,
-                       saveImage, filter, engineRebuild, yes, noLogbook, plain});
+                       saveImage, filter, loopback, engineRebuild, yes, noLogbook, plain, check});
 
     // "--demo" alone means the echoing kind.
     QStringList args = arguments;
@@ -80,6 +81,8 @@ std::optional<QString> CliOptions::parse(const QStringList &arguments, CliOption
     o.saveImage = parser.value(saveImage);
     o.filter = parser.value(filter);
     o.plain = parser.isSet(plain);
+    o.check = parser.isSet(check);
+    o.loopback = parser.value(loopback);
 
     const QStringList words = parser.positionalArguments();
     if (words.isEmpty())
@@ -122,6 +125,10 @@ std::optional<QString> CliOptions::parse(const QStringList &arguments, CliOption
         return QStringLiteral("--format takes text, json or csv");
     if (o.command == QLatin1String("ports") && o.format == QLatin1String("csv"))
         return QStringLiteral("ports takes --format text or json");
+    if ((o.check || !o.loopback.isEmpty()) && o.command != QLatin1String("ports"))
+        return QStringLiteral("--check and --loopback belong to ports");
+    if (o.check && !o.loopback.isEmpty())
+        return QStringLiteral("ports takes --check or --loopback PORT, not both");
     if (o.text.size() > Link::UserDataSize)
         return QStringLiteral("the user data holds at most %1 characters; TEXT has %2").arg(Link::UserDataSize).arg(o.text.size());
     const auto refused = std::find_if_not(o.text.begin(), o.text.end(), ModuleOperations::isStorable);

@@ -20,11 +20,13 @@ struct CliOptions {
     QString logbook;
     QString saveImage;
     QString filter;
+    QString loopback;  // ports --loopback PORT
     QStringList words;
     bool noLogbook = false;
     bool plain = false;
     bool engineRebuild = false;
     bool yes = false;
+    bool check = false;  // ports --check
 
     // An error message, or nothing when the arguments (the program's name first) are sound.
     static std::optional<QString> parse(const QStringList &arguments, CliOptions &o, bool &help, bool &version);

@@ -7,12 +7,15 @@
 #include "RecordFormat.h"
 #include "session/Configuration.h"
 #include "files/OutputFile.h"
+#include "link/LinkDiagnosis.h"
 #include "link/LinkTrace.h"
+#include "link/LoopbackCheck.h"
 #include "link/ModuleFinder.h"
 #include "link/ModuleLink.h"
 #include "link/PortDiscovery.h"
 #include "link/PortNames.h"
 #include "link/StepRunner.h"
+#include "link/UserAccount.h"
 #include "logbook/Logbook.h"
 #include "logbook/ModuleImage.h"
 #include "reports/ReportLayout.h"
@@ -70,9 +73,11 @@ const char Usage[] =
     "      ran between two; every download, the columns of read --format csv.\n"
     "  logbook print ID [--pdf FILE] [--comment TEXT]\n"
     "      Print a kept download as the print command would.\n"
-    "  ports [--format text|json]\n"
+    "  ports [--format text|json] | ports --check | ports --loopback PORT\n"
     "      List the ports that lead to a serial device present, and the devices no port\n"
-    "      leads to yet.\n"
+    "      leads to yet. --check asks each device for a module, as --port auto does, and\n"
+    "      says why none answered; --loopback tests a cable (or adapter) whose transmit\n"
+    "      and receive lines are bridged.\n"
     "  print-chart [--pdf FILE] [--comment TEXT]\n"
     "      Read the module, then print the histogram page. A module that records\n"
     "      temperatures gives a second document: with --pdf it goes beside FILE, with\n"
@@ -162,6 +167,44 @@ int listPorts(const QString &format)
     return ExitOk;
 }
 
+// What a search for the module found, in words, and what to do when it found nothing.
+QString findings(const ModuleFinder::Result &found, const QList<SerialDevice> &devices)
+{
+    QStringList lines = ModuleFinder::account(found);
+    if (found.index < 0)
+        lines << LinkDiagnosis::diagnose(devices, {}, UserAccount::current());
+    return lines.join(QStringLiteral("; "));
+}
+
+// ports --check: the search --port auto makes, with every device's answer.
+int checkPorts()
+{
+    const QList<SerialDevice> devices = PortDiscovery().devices();
+    const ModuleFinder::Result found = ModuleFinder::find(devices);
+    QTextStream out(stdout);
+    for (const QString &line : ModuleFinder::account(found))
+        out << line << '\n';
+    if (found.index >= 0) {
+        out << QStringLiteral("module found on %1, firmware ID %2\n").arg(found.device.mappedName(), found.firmwareID);
+        return ExitOk;
+    }
+    out.flush();
+    return fail(QStringLiteral("no module answered. ")
+                + LinkDiagnosis::diagnose(devices, {}, UserAccount::current()).join(QLatin1Char(' ')));
+}
+
+// ports --loopback PORT: a cable whose transmit and receive lines are bridged.
+int loopback(const QString &port)
+{
+    const int number = PortNames::parsePortNumber(port);
+    const QString device = number ? PortNames::deviceFor(number, QSettings()) : port;
+    const LoopbackCheck::Result result = LoopbackCheck::run(device);
+    if (!result.passed)
+        return fail(QStringLiteral("%1: the loopback test failed: %2").arg(device, result.why));
+    std::printf("%s: the loopback test passed: %d bytes sent came back\n", qPrintable(device), int(result.sent.size()));
+    return ExitOk;
+}
+
 }  // namespace
 
 bool CommandLine::isPrintCommand(const QString &word)
@@ -198,8 +241,13 @@ int CommandLine::run(const PrintHook &print)
         return ExitOk;
     }
 
-    if (o.command == QLatin1String("ports"))
+    if (o.command == QLatin1String("ports")) {
+        if (o.check)
+            return checkPorts();
+        if (!o.loopback.isEmpty())
+            return loopback(o.loopback);
         return listPorts(o.format);
+    }
 
     TerminalPrompt console;
     console.interactive = ::isatty(STDIN_FILENO);
@@ -269,16 +317,11 @@ int CommandLine::run(const PrintHook &print)
     ModuleLink &link = session.link();
     int portNumber = PortSettings::chosenNumber();
     if (o.port == QLatin1String("auto") && o.demo.isEmpty()) {
-        const PortDiscovery discovery;
-        const QStringList devices = discovery.mappedNames();
-        const ModuleFinder::Found found = ModuleFinder::find(devices);
+        const QList<SerialDevice> devices = PortDiscovery().devices();
+        const ModuleFinder::Result found = ModuleFinder::find(devices, {}, &session.trace());
         if (found.index < 0)
-            return fail(devices.isEmpty() ? QStringLiteral("--port auto: no serial port is present")
-                                          : QStringLiteral("--port auto: no module answered on the serial ports "
-                                                           "present: %1. Check that the module is powered and its "
-                                                           "cable plugged in.")
-                                                .arg(devices.join(QStringLiteral(", "))));
-        session.useDevice(devices[found.index]);
+            return fail(QStringLiteral("--port auto: no module answered: %1").arg(findings(found, devices)));
+        session.useDevice(found.device.mappedName());
     } else if (!o.port.isEmpty() && o.port != QLatin1String("auto")) {
         if (const int n = PortNames::parsePortNumber(o.port))
             portNumber = n;

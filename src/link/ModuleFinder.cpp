@@ -116,16 +116,14 @@ Result find(const QList<SerialDevice> &devices, const SystemFolders &folders, Li
     return result;
 }
 
-Found find(const QStringList &devices)
+QStringList account(const Result &result)
 {
-    QList<SerialDevice> named;
-    for (const QString &name : devices) {
-        SerialDevice device;
-        device.path = name;
-        named << device;
-    }
-    const Result result = find(named);
-    return {result.index, result.firmwareID};
+    QStringList lines;
+    for (const Asked &a : result.asked)
+        lines << QStringLiteral("%1: %2").arg(a.device.mappedName(), a.answer);
+    for (const Skipped &s : result.skipped)
+        lines << QStringLiteral("%1: left alone: %2").arg(s.device.mappedName(), s.claim.why);
+    return lines;
 }
 
 }  // namespace ModuleFinder

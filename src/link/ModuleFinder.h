@@ -55,11 +55,8 @@ Result find(const QList<SerialDevice> &devices, const SystemFolders &folders = {
 // The order find() asks the devices in, as indexes into them.
 QList<qsizetype> probeOrder(const QList<SerialDevice> &devices);
 
-// Devices by the names a port mapping stores, on the system's folders, untraced.
-struct Found {
-    qsizetype index = -1;  // into the devices asked; -1 when none answered
-    QString firmwareID;
-};
-Found find(const QStringList &devices);
+// What was asked and what was left alone, one line each ("/dev/ttyUSB0: no firmware ID",
+// "/dev/ttyS0: left alone: the kernel console"), for a user to read.
+QStringList account(const Result &result);
 
 }  // namespace ModuleFinder

@@ -90,6 +90,9 @@ private Q_SLOTS:
         QTest::newRow("a rebuild without the status display")
             << QStringList{"--demo"} << QStringList{"write-user-data", "X", "--engine-rebuild", "--yes"}
             << "need the status display";
+        QTest::newRow("a loopback test on a line that gives nothing back")
+            << QStringList{"--fault", "silent"} << QStringList{"ports", "--loopback", "DEVICE"}
+            << "the loopback test failed: ";
         QTest::newRow("a PDF that cannot be written")
             << QStringList{"--demo"} << QStringList{"print", "--pdf", "/nonexistent/out.pdf"}
             << "/nonexistent/out.pdf cannot be written: No such file or directory";
@@ -115,6 +118,7 @@ private Q_SLOTS:
                 && writeFile(text, "not a logbook\n"));
         command.replaceInStrings(QRegularExpression(QStringLiteral("^STATUS$")), status);
         command.replaceInStrings(QRegularExpression(QStringLiteral("^NOTALOGBOOK$")), text);
+        command.replaceInStrings(QRegularExpression(QStringLiteral("^DEVICE$")), device);
         const CliRun r = CliRun::run(QStringList{"--port", device} + command);
         QVERIFY2(r.exitCode == 1 && r.out.isEmpty(), qPrintable(r.err));
         const QStringList lines = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);

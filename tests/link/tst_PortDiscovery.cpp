@@ -46,9 +46,8 @@ private Q_SLOTS:
 
         // Find Module passes over the device without a module and names the one with it.
         EventLoopTiming timing;
-        const QStringList devices = discovery.mappedNames();
-        const ModuleFinder::Found found = ModuleFinder::find(devices);
-        QCOMPARE(devices.value(found.index), stable);
+        const ModuleFinder::Result found = ModuleFinder::find(discovery.devices());
+        QCOMPARE(found.device.mappedName(), stable);
         QCOMPARE(found.firmwareID, QStringLiteral("RL-7.02 IGN E"));
         DeviceSerialPort port([&](int n) { return PortNames::deviceFor(n, settings); });
         ScriptedPrompt prompt;
