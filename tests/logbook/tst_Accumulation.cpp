@@ -5,58 +5,46 @@
 
 namespace {
 using namespace MemoryMap;
+using Counter = Accumulation::Counter;
 
-// A download whose counters are all zero but one, the total-time counter at 65000 counts
-// unless it is the one (the WOT time is never above it), recording WOT and temperatures.
-Download reading(const QString &counter, int counts, int msecs)
+// A download whose counters are all zero but one, the total time at 65000 counts unless
+// it is the one (the WOT time is never above it), recording WOT and temperatures. The RPM
+// band is the fourth, the temperature band the third.
+Download reading(Counter counter, int counts, int msecs)
 {
     Download d;
     d.takenAt = QDateTime::fromMSecsSinceEpoch(1765000000000 + msecs, Qt::UTC);
     d.temperatures = StatisticsDecoder::TemperatureImage{};
     d.statistics[DataFlagsOffset] = RecordsWot | RecordsTemperatures;
-    if (counter != QLatin1String("total")) {
-        d.statistics[TotalTimeOffset] = 65000 & 0xFF;
-        d.statistics[TotalTimeOffset + 1] = 65000 >> 8;
-    }
-    quint8 *block = d.statistics.data();
-    int offset = TotalTimeOffset;
-    if (counter == QLatin1String("band 3"))
-        offset = 2 * 3;
-    else if (counter == QLatin1String("wot"))
-        offset = WotTimeOffset;
-    else if (counter == QLatin1String("limit"))
-        offset = LimitTimeOffset;
-    else if (counter == QLatin1String("max rpm"))
-        offset = MaxRpmOffset;
-    else if (counter == QLatin1String("starts"))
-        offset = EngineStartsOffset;
-    else if (counter == QLatin1String("temperature band 2")) {
-        block = d.temperatures->data();
-        offset = 2 * 2;
-    }
+    d.statistics[TotalTimeOffset] = 65000 & 0xFF;
+    d.statistics[TotalTimeOffset + 1] = 65000 >> 8;
+    quint8 *block = counter == Counter::TempBandTime ? d.temperatures->data() : d.statistics.data();
+    const int offset = counter == Counter::RpmBandTime    ? 2 * 3
+                       : counter == Counter::TempBandTime ? 2 * 2
+                       : counter == Counter::TotalTime    ? TotalTimeOffset
+                       : counter == Counter::WotTime      ? WotTimeOffset
+                       : counter == Counter::LimitTime    ? LimitTimeOffset
+                       : counter == Counter::MaxRpm       ? MaxRpmOffset
+                                                          : EngineStartsOffset;
     block[offset] = quint8(counts & 0xFF);
-    if (counter != QLatin1String("max rpm"))  // a byte of its own
-        block[offset + 1] = quint8(counts >> 8);
+    block[offset + 1] = counter == Counter::MaxRpm ? 0 : quint8(counts >> 8);  // a byte of its own
     return d;
 }
 
 // The figure a counter gives, as the window shows it.
-QString figure(const Accumulation &a, const QString &counter)
+QString figure(const Accumulation &a, Counter counter)
 {
-    const auto hours = [](float h) { return NumberFormat::fixed(h, 2, QLatin1Char('.')); };
-    if (counter == QLatin1String("total"))
-        return hours(a.TotalHrs);
-    if (counter == QLatin1String("band 3"))
-        return hours(a.RPMBandHours[3]);
-    if (counter == QLatin1String("wot"))
-        return hours(a.WOTTotalHrs);
-    if (counter == QLatin1String("limit"))
-        return NumberFormat::fixed(a.LimitSecs, 2, QLatin1Char('.'));
-    if (counter == QLatin1String("max rpm"))
-        return NumberFormat::fixed(a.MaxRPM, 0, QLatin1Char('.')) + (a.MaxRPMReached ? " reached" : "");
-    if (counter == QLatin1String("starts"))
-        return QString::number(a.EngStarts);
-    return hours(a.TempBandHours[2]);
+    const auto shown = [](float v) { return NumberFormat::fixed(v, 2, QLatin1Char('.')); };
+    switch (counter) {
+    case Counter::RpmBandTime: return shown(a.RPMBandHours[3]);
+    case Counter::TempBandTime: return shown(a.TempBandHours[2]);
+    case Counter::TotalTime: return shown(a.TotalHrs);
+    case Counter::WotTime: return shown(a.WOTTotalHrs);
+    case Counter::LimitTime: return shown(a.LimitSecs);
+    case Counter::MaxRpm: return NumberFormat::fixed(a.MaxRPM, 0, QLatin1Char('.')) + (a.MaxRPMReached ? " reached" : "");
+    case Counter::EngineStarts: return QString::number(a.EngStarts);
+    }
+    return {};
 }
 }  // namespace
 
@@ -67,51 +55,50 @@ class tst_Accumulation : public QObject {
 private Q_SLOTS:
     void figuresComeFromTheCounters_data()
     {
-        QTest::addColumn<QString>("counter");
+        QTest::addColumn<Counter>("counter");
         QTest::addColumn<int>("before");
         QTest::addColumn<int>("after");
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<int>("wentDown");
+        QTest::addColumn<bool>("wentDown");
         // The first four differ by 0.01 h from the difference of the two readings as shown.
-        QTest::newRow("total, 698 counts") << "total" << 63889 << 64587 << "6.50" << 0;
-        QTest::newRow("total, 4533 counts") << "total" << 59162 << 63695 << "42.25" << 0;
-        QTest::newRow("RPM band") << "band 3" << 16532 << 63501 << "437.72" << 0;
-        QTest::newRow("temperature band") << "temperature band 2" << 5621 << 29741 << "224.79" << 0;
-        QTest::newRow("WOT, the later above the total") << "wot" << 64000 << 65500 << "9.32" << 0;
-        QTest::newRow("seconds at the RPM limit") << "limit" << 1000 << 1700 << "91.70" << 0;
-        QTest::newRow("engine starts") << "starts" << 1234 << 1240 << "6" << 0;
-        QTest::newRow("maximum RPM, reached between") << "max rpm" << 200 << 208 << "6500 reached" << 0;
-        QTest::newRow("maximum RPM, not passed") << "max rpm" << 208 << 208 << "6500" << 0;
+        QTest::newRow("total, 698 counts") << Counter::TotalTime << 63889 << 64587 << "6.50" << false;
+        QTest::newRow("total, 4533 counts") << Counter::TotalTime << 59162 << 63695 << "42.25" << false;
+        QTest::newRow("RPM band") << Counter::RpmBandTime << 16532 << 63501 << "437.72" << false;
+        QTest::newRow("temperature band") << Counter::TempBandTime << 5621 << 29741 << "224.79" << false;
+        QTest::newRow("WOT, the later above the total") << Counter::WotTime << 64000 << 65500 << "9.32" << false;
+        QTest::newRow("seconds at the RPM limit") << Counter::LimitTime << 1000 << 1700 << "91.70" << false;
+        QTest::newRow("engine starts") << Counter::EngineStarts << 1234 << 1240 << "6" << false;
+        QTest::newRow("maximum RPM, reached between") << Counter::MaxRpm << 200 << 208 << "6500 reached" << false;
+        QTest::newRow("maximum RPM, not passed") << Counter::MaxRpm << 208 << 208 << "6500" << false;
         // Went down: cleared, erased or another module, and no figure.
-        QTest::newRow("total cleared") << "total" << 63889 << 12 << "0.00" << int(Accumulation::TotalTime);
-        QTest::newRow("RPM band cleared") << "band 3" << 16532 << 0 << "0.00" << int(Accumulation::RpmBandTime);
-        QTest::newRow("temperature band cleared") << "temperature band 2" << 5621 << 0 << "0.00"
-                                                  << int(Accumulation::TempBandTime);
-        QTest::newRow("WOT cleared") << "wot" << 640 << 0 << "0.00" << int(Accumulation::WotTime);
-        QTest::newRow("limit time erased") << "limit" << 1000 << 0 << "0.00" << int(Accumulation::LimitTime);
-        QTest::newRow("maximum RPM erased") << "max rpm" << 208 << 0 << "0" << int(Accumulation::MaxRpm);
-        QTest::newRow("engine starts cleared") << "starts" << 1234 << 3 << "0" << int(Accumulation::EngineStarts);
+        QTest::newRow("total cleared") << Counter::TotalTime << 63889 << 12 << "0.00" << true;
+        QTest::newRow("RPM band cleared") << Counter::RpmBandTime << 16532 << 0 << "0.00" << true;
+        QTest::newRow("temperature band cleared") << Counter::TempBandTime << 5621 << 0 << "0.00" << true;
+        QTest::newRow("WOT cleared") << Counter::WotTime << 640 << 0 << "0.00" << true;
+        QTest::newRow("limit time erased") << Counter::LimitTime << 1000 << 0 << "0.00" << true;
+        QTest::newRow("maximum RPM erased") << Counter::MaxRpm << 208 << 0 << "0" << true;
+        QTest::newRow("engine starts cleared") << Counter::EngineStarts << 1234 << 3 << "0" << true;
     }
 
     void figuresComeFromTheCounters()
     {
-        QFETCH(QString, counter);
+        QFETCH(Counter, counter);
         QFETCH(int, before);
         QFETCH(int, after);
         QFETCH(QString, shown);
-        QFETCH(int, wentDown);
+        QFETCH(bool, wentDown);
         const Download earlier = reading(counter, before, 0), later = reading(counter, after, 1);
         // Whichever is passed first, the earlier in time is the earlier.
         for (const Accumulation &a : {Accumulation::between(earlier, later), Accumulation::between(later, earlier)}) {
             QCOMPARE(figure(a, counter), shown);
-            QCOMPARE(int(a.WentDown), wentDown);
+            QCOMPARE(a.WentDown, wentDown ? Accumulation::Counters(counter) : Accumulation::Counters());
             QVERIFY(a.RecordsWot && a.RecordsTemperatures);
         }
     }
 
     void aCounterNotRecordedGivesNoFigure()
     {
-        Download earlier = reading(QStringLiteral("wot"), 100, 0), later = reading(QStringLiteral("wot"), 200, 1);
+        Download earlier = reading(Counter::WotTime, 100, 0), later = reading(Counter::WotTime, 200, 1);
         earlier.temperatures.reset();
         later.statistics[DataFlagsOffset] = RecordsTemperatures;
         const Accumulation a = Accumulation::between(earlier, later);
