@@ -18,6 +18,8 @@ struct Comparison {
     // comparing the earlier download with it shows what ran up to the clearing.
     std::optional<qint64> keptCopy;
 
-    // A clearing (or another module) between the two: the figures are not what ran.
+    // A clearing (or another module) between the two: a counter went down, and its figure
+    // is zero, or a copy was kept before a clearing, and a counter may have been cleared and
+    // grown since. Either way the figures are not all what ran.
     bool clearedBetween() const { return accumulated.WentDown || keptCopy; }
 };
