@@ -1,16 +1,58 @@
 #pragma once
 
-#include "stats/ModuleStatistics.h"
+#include "stats/Download.h"
+#include "link/MemoryMap.h"
+
+#include <QFlags>
 
 #include <array>
 
-// What an engine ran between two downloads: the later counters less the earlier ones.
+// What an engine ran between two downloads, from the module's counters: the whole counts
+// of the later reading less those of the earlier one, converted to hours (or seconds, or
+// RPM) once, as the module converts a reading. A figure is therefore the module's own
+// arithmetic on the counts that ran, never a difference of two rounded readings.
 struct Accumulation {
+    // The counters a difference can tell apart. A counter that went down between the two
+    // readings was cleared (a rebuild, an erase) or belongs to another module: what ran
+    // cannot be told from the two readings, and its figure is left at zero.
+    enum Counter {
+        RpmBandTime = 0x01,  // any of the RPM bands
+        TotalTime = 0x02,
+        LimitTime = 0x04,
+        MaxRpm = 0x08,
+        EngineStarts = 0x10,
+        WotTime = 0x20,
+        TempBandTime = 0x40,  // any of the temperature bands
+    };
+    Q_DECLARE_FLAGS(Counters, Counter)
+
     float TotalHrs = 0;
     float WOTTotalHrs = 0;
     std::array<float, MemoryMap::RpmBandCount> RPMBandHours{};
     std::array<float, MemoryMap::TempBandCount> TempBandHours{};
     qint32 EngStarts = 0;
+    float LimitSecs = 0;
+    // The highest RPM the module had recorded by the later download, and whether the
+    // engine reached it between the two (it was above the earlier download's highest).
+    float MaxRPM = 0;
+    bool MaxRPMReached = false;
+    // Whether both downloads hold the WOT counter and the temperature bands; when not,
+    // those figures are zero and mean nothing.
+    bool RecordsWot = false;
+    bool RecordsTemperatures = false;
+    Counters WentDown;
 
-    static Accumulation between(const ModuleStatistics &earlier, const ModuleStatistics &later);
+    // The counters of the two downloads, the earlier in time first whichever is passed first.
+    static Accumulation between(const Download &one, const Download &other);
+    // Two downloads of one engine: the same firmware ID and the same user data as shown
+    // (its printable characters), leading and trailing blanks aside.
+    static bool sameEngine(const Download &one, const Download &other);
+    // Hours from a whole number of the module's time counts, as the module converts them.
+    static float hours(qint64 counts);
+
+    // The decoded readings less each other, as the window and runlog-cli subtracted them
+    // before they passed the downloads: kept only until they do, then to go.
+    [[deprecated("pass the downloads: differences come from their counters")]] static Accumulation
+    between(const ModuleStatistics &earlier, const ModuleStatistics &later);
 };
+Q_DECLARE_OPERATORS_FOR_FLAGS(Accumulation::Counters)

@@ -1,0 +1,136 @@
+#include "logbook/Accumulation.h"
+#include "stats/NumberFormat.h"
+
+#include <QTest>
+
+namespace {
+using namespace MemoryMap;
+using Counter = Accumulation::Counter;
+
+// A download whose counters are all zero but one, the total time at 65000 counts unless
+// it is the one (the WOT time is never above it), recording WOT and temperatures. The RPM
+// band is the fourth, the temperature band the third.
+Download reading(Counter counter, int counts, int msecs)
+{
+    Download d;
+    d.takenAt = QDateTime::fromMSecsSinceEpoch(1765000000000 + msecs, Qt::UTC);
+    d.temperatures = StatisticsDecoder::TemperatureImage{};
+    d.statistics[DataFlagsOffset] = RecordsWot | RecordsTemperatures;
+    d.statistics[TotalTimeOffset] = 65000 & 0xFF;
+    d.statistics[TotalTimeOffset + 1] = 65000 >> 8;
+    quint8 *block = counter == Counter::TempBandTime ? d.temperatures->data() : d.statistics.data();
+    const int offset = counter == Counter::RpmBandTime    ? 2 * 3
+                       : counter == Counter::TempBandTime ? 2 * 2
+                       : counter == Counter::TotalTime    ? TotalTimeOffset
+                       : counter == Counter::WotTime      ? WotTimeOffset
+                       : counter == Counter::LimitTime    ? LimitTimeOffset
+                       : counter == Counter::MaxRpm       ? MaxRpmOffset
+                                                          : EngineStartsOffset;
+    block[offset] = quint8(counts & 0xFF);
+    block[offset + 1] = counter == Counter::MaxRpm ? 0 : quint8(counts >> 8);  // a byte of its own
+    return d;
+}
+
+// The figure a counter gives, as the window shows it.
+QString figure(const Accumulation &a, Counter counter)
+{
+    const auto shown = [](float v) { return NumberFormat::fixed(v, 2, QLatin1Char('.')); };
+    switch (counter) {
+    case Counter::RpmBandTime: return shown(a.RPMBandHours[3]);
+    case Counter::TempBandTime: return shown(a.TempBandHours[2]);
+    case Counter::TotalTime: return shown(a.TotalHrs);
+    case Counter::WotTime: return shown(a.WOTTotalHrs);
+    case Counter::LimitTime: return shown(a.LimitSecs);
+    case Counter::MaxRpm: return NumberFormat::fixed(a.MaxRPM, 0, QLatin1Char('.')) + (a.MaxRPMReached ? " reached" : "");
+    case Counter::EngineStarts: return QString::number(a.EngStarts);
+    }
+    return {};
+}
+}  // namespace
+
+// What ran between two downloads, from their counters: the module's arithmetic on the
+// counts that ran, and a counter that went down named rather than subtracted.
+class tst_Accumulation : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void figuresComeFromTheCounters_data()
+    {
+        QTest::addColumn<Counter>("counter");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("wentDown");
+        // The first four differ by 0.01 h from the difference of the two readings as shown.
+        QTest::newRow("total, 698 counts") << Counter::TotalTime << 63889 << 64587 << "6.50" << false;
+        QTest::newRow("total, 4533 counts") << Counter::TotalTime << 59162 << 63695 << "42.25" << false;
+        QTest::newRow("RPM band") << Counter::RpmBandTime << 16532 << 63501 << "437.72" << false;
+        QTest::newRow("temperature band") << Counter::TempBandTime << 5621 << 29741 << "224.79" << false;
+        QTest::newRow("WOT, the later above the total") << Counter::WotTime << 64000 << 65500 << "9.32" << false;
+        QTest::newRow("seconds at the RPM limit") << Counter::LimitTime << 1000 << 1700 << "91.70" << false;
+        QTest::newRow("engine starts") << Counter::EngineStarts << 1234 << 1240 << "6" << false;
+        QTest::newRow("maximum RPM, reached between") << Counter::MaxRpm << 200 << 208 << "6500 reached" << false;
+        QTest::newRow("maximum RPM, not passed") << Counter::MaxRpm << 208 << 208 << "6500" << false;
+        // Went down: cleared, erased or another module, and no figure.
+        QTest::newRow("total cleared") << Counter::TotalTime << 63889 << 12 << "0.00" << true;
+        QTest::newRow("RPM band cleared") << Counter::RpmBandTime << 16532 << 0 << "0.00" << true;
+        QTest::newRow("temperature band cleared") << Counter::TempBandTime << 5621 << 0 << "0.00" << true;
+        QTest::newRow("WOT cleared") << Counter::WotTime << 640 << 0 << "0.00" << true;
+        QTest::newRow("limit time erased") << Counter::LimitTime << 1000 << 0 << "0.00" << true;
+        QTest::newRow("maximum RPM erased") << Counter::MaxRpm << 208 << 0 << "0" << true;
+        QTest::newRow("engine starts cleared") << Counter::EngineStarts << 1234 << 3 << "0" << true;
+    }
+
+    void figuresComeFromTheCounters()
+    {
+        QFETCH(Counter, counter);
+        QFETCH(int, before);
+        QFETCH(int, after);
+        QFETCH(QString, shown);
+        QFETCH(bool, wentDown);
+        const Download earlier = reading(counter, before, 0), later = reading(counter, after, 1);
+        // Whichever is passed first, the earlier in time is the earlier.
+        for (const Accumulation &a : {Accumulation::between(earlier, later), Accumulation::between(later, earlier)}) {
+            QCOMPARE(figure(a, counter), shown);
+            QCOMPARE(a.WentDown, wentDown ? Accumulation::Counters(counter) : Accumulation::Counters());
+            QVERIFY(a.RecordsWot && a.RecordsTemperatures);
+        }
+    }
+
+    void aCounterNotRecordedGivesNoFigure()
+    {
+        Download earlier = reading(Counter::WotTime, 100, 0), later = reading(Counter::WotTime, 200, 1);
+        earlier.temperatures.reset();
+        later.statistics[DataFlagsOffset] = RecordsTemperatures;
+        const Accumulation a = Accumulation::between(earlier, later);
+        QVERIFY(!a.RecordsWot && !a.RecordsTemperatures);
+        QCOMPARE(a.WOTTotalHrs, 0.0f);
+    }
+
+    void sameEngine_data()
+    {
+        QTest::addColumn<QString>("firmware");
+        QTest::addColumn<QByteArray>("userData");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("the same") << "RL-7.02 IGN E" << QByteArray("HULL 7") << true;
+        QTest::newRow("blanks and unprintable bytes aside") << "RL-7.02 IGN E " << QByteArray("  HULL 7\x07\xff") << true;
+        QTest::newRow("other user data") << "RL-7.02 IGN E" << QByteArray("HULL 8") << false;
+        QTest::newRow("other firmware") << "RL-7.03 IGN E" << QByteArray("HULL 7") << false;
+    }
+
+    void sameEngine()
+    {
+        QFETCH(QString, firmware);
+        QFETCH(QByteArray, userData);
+        QFETCH(bool, same);
+        Download one, other;
+        one.firmwareID = QStringLiteral("RL-7.02 IGN E");
+        one.userData = QByteArray("HULL 7").leftJustified(32, ' ');
+        other.firmwareID = firmware;
+        other.userData = userData;
+        QCOMPARE(Accumulation::sameEngine(one, other), same);
+        QCOMPARE(Accumulation::sameEngine(other, one), same);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Accumulation)
+#include "tst_Accumulation.moc"
