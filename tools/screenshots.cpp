@@ -130,7 +130,7 @@ int main(int argc, char *argv[])
                 window.findChild<QPushButton *>(QStringLiteral("cmdReadStats"))->click();
                 window.findChild<QAction *>(QStringLiteral("mnuEraseRPMLimitData"))->trigger();
             }
-            auto *logbook = new LogbookDialog(session.logbook(), &window);
+            auto *logbook = new LogbookDialog(session.logbook(), prompt, &window);
             logbook->show();
             logbook->table()->selectRow(0);
             logbook->table()->setSelectionMode(QAbstractItemView::MultiSelection);

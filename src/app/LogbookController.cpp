@@ -62,7 +62,7 @@ void LogbookController::mnuLogbook_Click()
                                    Box::OkOnly | Box::Exclamation);
         return;
     }
-    LogbookDialog dialog(m_session.logbook(), &m_window);
+    LogbookDialog dialog(m_session.logbook(), m_session.prompt(), &m_window);
     connect(&dialog, &LogbookDialog::openRequested, &m_window, &MainWindow::showKept);
     dialog.exec();
 }

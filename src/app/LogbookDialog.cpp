@@ -1,8 +1,9 @@
 #include "LogbookDialog.h"
 
-#include "logbook/Accumulation.h"
+#include "link/Prompt.h"
+#include "logbook/Comparison.h"
 #include "logbook/Logbook.h"
-#include "reports/ReportLayout.h"
+#include "reports/ComparisonReport.h"
 #include "stats/NumberFormat.h"
 
 #include <QDialogButtonBox>
@@ -18,7 +19,8 @@ namespace {
 enum Column { Date, FirmwareID, UserData, TotalHours, EngineStarts, Reason, ColumnCount };
 }
 
-LogbookDialog::LogbookDialog(const Logbook &logbook, QWidget *parent) : QDialog(parent), m_logbook(logbook)
+LogbookDialog::LogbookDialog(const Logbook &logbook, Prompt &prompt, QWidget *parent)
+    : QDialog(parent), m_logbook(logbook), m_prompt(prompt)
 {
     setObjectName(QStringLiteral("logbookDialog"));
     setWindowTitle(QStringLiteral("Logbook"));
@@ -90,30 +92,22 @@ void LogbookDialog::openSelected()
 void LogbookDialog::compare()
 {
     const QModelIndexList rows = m_table->selectionModel()->selectedRows();
-    if (rows.size() != 2) {
-        m_comparison->clear();
+    m_comparison->clear();
+    if (rows.size() != 2)
         return;
+    const auto c = m_logbook.compare(rows[0].data(Qt::UserRole).toLongLong(), rows[1].data(Qt::UserRole).toLongLong());
+    if (!c)
+        return;
+    if (!c->sameEngine) {
+        const QString note = ComparisonReport::differentEnginesNote(*c);
+        if (m_prompt.message(note + QStringLiteral("\n\nCompare them anyway?"), QStringLiteral("Logbook"),
+                             Box::YesNo | Box::Question | Box::DefaultButton2)
+            != Box::Yes) {
+            m_comparison->setPlainText(note);
+            return;
+        }
     }
-    // Newest first in the list: the lower row is the earlier download.
-    auto earlier = m_logbook.load(rows[0].data(Qt::UserRole).toLongLong());
-    auto later = m_logbook.load(rows[1].data(Qt::UserRole).toLongLong());
-    if (!earlier || !later)
-        return;
-    if (earlier->takenAt > later->takenAt)
-        std::swap(earlier, later);
-    const Accumulation a = Accumulation::between(earlier->decode(), later->decode());
-    ReportLines lines{ReportLine::title(QStringLiteral("Ran between the two downloads"), 1), ReportLine::empty(),
-                      ReportLine{{{1, QStringLiteral("Total Hours:")}, {24, NumberFormat::hours(a.TotalHrs)}}, 12},
-                      ReportLine{{{1, QStringLiteral("Total Hours at WOT:")}, {24, NumberFormat::hours(a.WOTTotalHrs)}}, 12},
-                      ReportLine{{{1, QStringLiteral("Engine Starts:")}, {24, QString::number(a.EngStarts)}}, 12},
-                      ReportLine::empty()};
-    const QStringList rpm = StatisticsReport::rpmBandLabels(), temp = StatisticsReport::tempBandLabels();
-    for (int k = 0; k < rpm.size(); ++k)
-        lines << ReportLine{{{1, rpm[k]}, {24, NumberFormat::hours(a.RPMBandHours[size_t(k)])}}, 12};
-    lines << ReportLine::empty();
-    for (int j = 0; j < temp.size(); ++j)
-        lines << ReportLine{{{1, temp[j]}, {24, NumberFormat::hours(a.TempBandHours[size_t(j)])}}, 12};
-    m_comparison->setPlainText(renderReportText(lines));
+    m_comparison->setPlainText(renderReportText(ComparisonReport::lines(*c)));
 }
 
 QString LogbookDialog::comparison() const

@@ -3,17 +3,19 @@
 #include <QDialog>
 
 class Logbook;
+class Prompt;
 class QLineEdit;
 class QPlainTextEdit;
 class QTableWidget;
 #include "stats/Download.h"
 
 // Tools > Logbook...: the downloads kept, newest first, filtered by firmware ID or user
-// data. One opens into the main window; two selected show what the engine ran between them.
+// data. One opens into the main window; two selected show what the engine ran between
+// them (two engines' downloads only when the user asks for it).
 class LogbookDialog : public QDialog {
     Q_OBJECT
 public:
-    LogbookDialog(const Logbook &logbook, QWidget *parent = nullptr);
+    LogbookDialog(const Logbook &logbook, Prompt &prompt, QWidget *parent = nullptr);
 
     QTableWidget *table() const { return m_table; }
     QString comparison() const;
@@ -28,6 +30,7 @@ private:
     void openSelected();
 
     const Logbook &m_logbook;
+    Prompt &m_prompt;
     QLineEdit *m_filter;
     QTableWidget *m_table;
     QPlainTextEdit *m_comparison;

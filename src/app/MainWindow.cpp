@@ -572,6 +572,8 @@ void MainWindow::showKept(const Download &download)
     StatisticsPresenter::clear(*this);
     StatisticsPresenter::show(download, *this, m_features.StatusDisplayEnabled);
     showUnread(download);
+    if (m_features.StatusDisplayEnabled && !download.status)
+        m_unread->setText(QStringLiteral("No status byte was kept with this download: the status boxes are blank."));
     m_shown = download;
     setWindowTitle(m_liveCaption + QStringLiteral(" - from the logbook, ")
                    + QLocale().toString(download.takenAt.toLocalTime(), QLocale::ShortFormat));

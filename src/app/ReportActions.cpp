@@ -48,10 +48,11 @@ bool ReportActions::record(ModuleStatistics &stats)
 
 ReportContext ReportActions::context(const QString &comment) const
 {
-    const auto &shown = m_window.shown();
-    const QDateTime when = m_window.showingKept() && shown ? shown->takenAt.toLocalTime() : QDateTime::currentDateTime();
-    return {m_window.configuration().MakerLines.value(0), comment, StatisticsReport::timestamp(when, QLocale()),
-            m_window.features().StatusDisplayEnabled};
+    const QString maker = m_window.configuration().MakerLines.value(0);
+    const bool status = m_window.features().StatusDisplayEnabled;
+    if (m_window.showingKept() && m_window.shown())
+        return ReportContext::kept(*m_window.shown(), maker, comment, status);
+    return {maker, comment, StatisticsReport::timestamp(QDateTime::currentDateTime(), QLocale()), status};
 }
 
 void ReportActions::printStatistics()

@@ -50,9 +50,10 @@ std::optional<QString> CliOptions::parse(const QStringList &arguments, CliOption
                              saveImage = valued("save-image"), filter = valued("filter"),
                              loopback = valued("loopback");
     const QCommandLineOption engineRebuild(QStringLiteral("engine-rebuild")), yes(QStringLiteral("yes")),
-        noLogbook(QStringLiteral("no-logbook")), plain(QStringLiteral("plain")), check(QStringLiteral("check"));
+        noLogbook(QStringLiteral("no-logbook")), plain(QStringLiteral("plain")), check(QStringLiteral("check")),
+        anyEngines(QStringLiteral("any-engines"));
     parser.addOptions({helpOption, versionOption, port, config, demo, trace, format, comment, breakIn, pdf, logbook,
-                       saveImage, filter, loopback, engineRebuild, yes, noLogbook, plain, check});
+                       saveImage, filter, loopback, engineRebuild, yes, noLogbook, plain, check, anyEngines});
 
     // "--demo" alone means the echoing kind.
     QStringList args = arguments;
@@ -82,6 +83,7 @@ std::optional<QString> CliOptions::parse(const QStringList &arguments, CliOption
     o.filter = parser.value(filter);
     o.plain = parser.isSet(plain);
     o.check = parser.isSet(check);
+    o.anyEngines = parser.isSet(anyEngines);
     o.loopback = parser.value(loopback);
 
     const QStringList words = parser.positionalArguments();
@@ -127,6 +129,8 @@ std::optional<QString> CliOptions::parse(const QStringList &arguments, CliOption
         return QStringLiteral("ports takes --format text or json");
     if ((o.check || !o.loopback.isEmpty()) && o.command != QLatin1String("ports"))
         return QStringLiteral("--check and --loopback belong to ports");
+    if (o.anyEngines && (o.command != QLatin1String("logbook") || words.value(1) != QLatin1String("diff")))
+        return QStringLiteral("--any-engines belongs to logbook diff");
     if (o.check && !o.loopback.isEmpty())
         return QStringLiteral("ports takes --check or --loopback PORT, not both");
     if (o.text.size() > Link::UserDataSize)

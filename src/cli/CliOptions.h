@@ -27,6 +27,7 @@ struct CliOptions {
     bool engineRebuild = false;
     bool yes = false;
     bool check = false;  // ports --check
+    bool anyEngines = false;  // logbook diff --any-engines
 
     // An error message, or nothing when the arguments (the program's name first) are sound.
     static std::optional<QString> parse(const QStringList &arguments, CliOptions &o, bool &help, bool &version);

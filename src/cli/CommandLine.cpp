@@ -68,9 +68,10 @@ const char Usage[] =
     "      to the PDF file FILE.\n"
     "  decode FILE [--plain] [--format F]\n"
     "      Print a 256-byte image (of an echoing module, or a plain one) as read would.\n"
-    "  logbook list [--filter TEXT] | show ID | diff ID1 ID2 | export [--format F]\n"
+    "  logbook list [--filter TEXT] | show ID | diff ID1 ID2 [--any-engines] | export [--format F]\n"
     "      The downloads kept: newest first; one as read would print it; what the engine\n"
-    "      ran between two; every download, the columns of read --format csv.\n"
+    "      ran between two (of one engine, unless --any-engines); every download, when,\n"
+    "      from which port and why kept, then the columns of read --format csv.\n"
     "  logbook print ID [--pdf FILE] [--comment TEXT]\n"
     "      Print a kept download as the print command would.\n"
     "  ports [--format text|json] | ports --check | ports --loopback PORT\n"
@@ -288,25 +289,29 @@ int CommandLine::run(const PrintHook &print)
         if (const auto why = session.trace().start(o.trace, QStringLiteral("runlog-cli")))
             return fail(QStringLiteral("%1: cannot write the trace: %2").arg(o.trace, *why));
 
-    // The logbook keeps every download; it is read offline by its own commands.
+    // The logbook keeps every download; its own commands only read it, and may, where the
+    // user may only read.
+    const bool readingLogbook = o.command == QLatin1String("logbook");
     if (!o.noLogbook)
-        session.openLogbook(o.logbook.isEmpty() ? session.defaultLogbookPath() : o.logbook);
-    if (o.command == QLatin1String("logbook")) {
+        session.openLogbook(o.logbook.isEmpty() ? session.defaultLogbookPath() : o.logbook, readingLogbook);
+    const QString logbookRemedy = QStringLiteral("use --no-logbook to keep nothing, or --logbook FILE for another "
+                                                 "logbook");
+    if (readingLogbook) {
         if (o.noLogbook)
             return fail(QStringLiteral("logbook: --no-logbook leaves no logbook to read"));
         if (const auto &why = session.logbookUnusable())
-            return fail(*why);
+            return fail(QStringLiteral("%1; --logbook FILE reads another").arg(*why));
         Logbook &logbook = session.logbook();
         if (o.words.value(1) != QLatin1String("print"))
-            return LogbookCommands::run(logbook, o.words, o.format, o.filter, config);
+            return LogbookCommands::run(logbook, {o.words, o.format, o.filter, o.anyEngines}, config,
+                                        features.StatusDisplayEnabled);
         const auto kept = logbook.load(o.words.value(2).toLongLong());
         if (!kept)
             return fail(QStringLiteral("%1: there is no download %2 in the logbook").arg(logbook.path(), o.words.value(2)));
         if (!print)
             return fail(QStringLiteral("printing is not available"));
         const ModuleStatistics stats = kept->decode();
-        const ReportContext context{maker, o.comment, StatisticsReport::timestamp(kept->takenAt.toLocalTime(), QLocale()),
-                                    kept->status.has_value()};
+        const ReportContext context = ReportContext::kept(*kept, maker, o.comment, features.StatusDisplayEnabled);
         if (const auto why = print({QStringLiteral("print"), o.pdf, stats, context, logbook.path()}))
             return fail(*why);
         return ExitOk;
@@ -396,7 +401,8 @@ int CommandLine::run(const PrintHook &print)
         return fail(QStringLiteral("the byte trace stopped: %1").arg(*why));
     // A download the logbook could not keep still completed; the user hears of it.
     if (notKept)
-        std::fprintf(stderr, "runlog-cli: the download was not kept in the logbook: %s\n", qPrintable(*notKept));
+        std::fprintf(stderr, "runlog-cli: the download was not kept in the logbook: %s; %s\n", qPrintable(*notKept),
+                     qPrintable(logbookRemedy));
     if (printing)
         return ExitOk;
 

@@ -2,14 +2,12 @@
 
 #include "RecordFormat.h"
 #include "session/Configuration.h"
-#include "logbook/Accumulation.h"
+#include "logbook/Comparison.h"
 #include "logbook/Logbook.h"
+#include "reports/ComparisonReport.h"
 #include "reports/ReportLayout.h"
 #include "stats/NumberFormat.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLocale>
 #include <QTextStream>
 
@@ -34,22 +32,23 @@ QString when(const QDateTime &at)
 int list(const Logbook &logbook, const QString &format, const QString &filter, QTextStream &out)
 {
     const QList<Logbook::Entry> entries = logbook.list(filter);
-    QJsonArray json;
+    QStringList objects;
     if (format == QLatin1String("csv"))
         out << "Id,TakenAt,Port,FirmwareID,UserData,TotalHrs,EngStarts,Reason\n";
     for (const Logbook::Entry &e : entries) {
         if (format == QLatin1String("json"))
-            json.append(QJsonObject{{QStringLiteral("Id"), e.id},
-                                    {QStringLiteral("TakenAt"), when(e.takenAt)},
-                                    {QStringLiteral("Port"), e.port},
-                                    {QStringLiteral("FirmwareID"), e.firmwareID},
-                                    {QStringLiteral("UserData"), e.userData},
-                                    {QStringLiteral("TotalHrs"), double(e.totalHrs)},
-                                    {QStringLiteral("EngStarts"), e.engStarts},
-                                    {QStringLiteral("Reason"), e.reason}});
+            objects << RecordFormat::jsonObject({{QStringLiteral("Id"), QString::number(e.id)},
+                                                 {QStringLiteral("TakenAt"), RecordFormat::jsonString(when(e.takenAt))},
+                                                 {QStringLiteral("Port"), RecordFormat::jsonString(e.port)},
+                                                 {QStringLiteral("FirmwareID"), RecordFormat::jsonString(e.firmwareID)},
+                                                 {QStringLiteral("UserData"), RecordFormat::jsonString(e.userData)},
+                                                 {QStringLiteral("TotalHrs"), RecordFormat::number(e.totalHrs)},
+                                                 {QStringLiteral("EngStarts"), QString::number(e.engStarts)},
+                                                 {QStringLiteral("Reason"), RecordFormat::jsonString(e.reason)}})
+                           .trimmed();
         else if (format == QLatin1String("csv"))
             out << QStringList{QString::number(e.id), when(e.takenAt), csvField(e.port), csvField(e.firmwareID),
-                               csvField(e.userData), NumberFormat::shortest(e.totalHrs), QString::number(e.engStarts),
+                               csvField(e.userData), RecordFormat::number(e.totalHrs), QString::number(e.engStarts),
                                csvField(e.reason)}
                        .join(QLatin1Char(','))
                 << '\n';
@@ -62,63 +61,64 @@ int list(const Logbook &logbook, const QString &format, const QString &filter, Q
                        .arg(e.reason.isEmpty() ? QString() : QStringLiteral("  (") + e.reason + QLatin1Char(')'));
     }
     if (format == QLatin1String("json"))
-        out << QJsonDocument(json).toJson(QJsonDocument::Indented);
+        out << "[" << (objects.isEmpty() ? QString() : QStringLiteral("\n") + objects.join(QStringLiteral(",\n")))
+            << "\n]\n";
     return 0;
 }
 
-int diff(const Download &earlier, const Download &later, qint64 from, qint64 to, const QString &format, QTextStream &out)
+int diff(const Comparison &c, const QString &format, QTextStream &out)
 {
-    const Accumulation a = Accumulation::between(earlier.decode(), later.decode());
-    const QStringList rpm = StatisticsReport::rpmBandLabels(), temp = StatisticsReport::tempBandLabels();
-    QList<std::pair<QString, QString>> rows{{QStringLiteral("TotalHrs"), NumberFormat::shortest(a.TotalHrs)},
-                                            {QStringLiteral("WOTTotalHrs"), NumberFormat::shortest(a.WOTTotalHrs)},
-                                            {QStringLiteral("EngStarts"), QString::number(a.EngStarts)}};
+    const Accumulation &a = c.accumulated;
+    QStringList cleared;
+    const std::pair<Accumulation::Counter, const char *> counters[] = {
+        {Accumulation::RpmBandTime, "RPMBandHours"}, {Accumulation::TotalTime, "TotalHrs"},
+        {Accumulation::LimitTime, "LimitSecs"},      {Accumulation::MaxRpm, "MaxRPM"},
+        {Accumulation::EngineStarts, "EngStarts"},  {Accumulation::WotTime, "WOTTotalHrs"},
+        {Accumulation::TempBandTime, "TempBandHours"}};
+    for (const auto &[counter, name] : counters)
+        if (a.WentDown.testFlag(counter))
+            cleared << QLatin1String(name);
+    const auto bands = [](const auto &values) {
+        QStringList parts;
+        for (float v : values)
+            parts << RecordFormat::number(v);
+        return parts;
+    };
     if (format == QLatin1String("json")) {
-        QJsonArray bands, temps;
-        for (float h : a.RPMBandHours)
-            bands.append(double(h));
-        for (float h : a.TempBandHours)
-            temps.append(double(h));
-        out << QJsonDocument(QJsonObject{{QStringLiteral("From"), from},
-                                         {QStringLiteral("To"), to},
-                                         {QStringLiteral("TotalHrs"), double(a.TotalHrs)},
-                                         {QStringLiteral("WOTTotalHrs"), double(a.WOTTotalHrs)},
-                                         {QStringLiteral("RPMBandHours"), bands},
-                                         {QStringLiteral("TempBandHours"), temps},
-                                         {QStringLiteral("EngStarts"), a.EngStarts}})
-                   .toJson(QJsonDocument::Indented);
+        QStringList names;
+        for (const QString &n : cleared)
+            names << RecordFormat::jsonString(n);
+        out << RecordFormat::jsonObject(
+            {{QStringLiteral("From"), QString::number(c.earlierId)},
+             {QStringLiteral("To"), QString::number(c.laterId)},
+             {QStringLiteral("SameEngine"), c.sameEngine ? QStringLiteral("true") : QStringLiteral("false")},
+             {QStringLiteral("ClearedBetween"), c.clearedBetween() ? QStringLiteral("true") : QStringLiteral("false")},
+             {QStringLiteral("KeptCopy"), c.keptCopy ? QString::number(*c.keptCopy) : QStringLiteral("null")},
+             {QStringLiteral("Cleared"), QLatin1Char('[') + names.join(QLatin1Char(',')) + QLatin1Char(']')},
+             {QStringLiteral("TotalHrs"), RecordFormat::number(a.TotalHrs)},
+             {QStringLiteral("WOTTotalHrs"), RecordFormat::number(a.WOTTotalHrs)},
+             {QStringLiteral("RPMBandHours"), QLatin1Char('[') + bands(a.RPMBandHours).join(QLatin1Char(',')) + QLatin1Char(']')},
+             {QStringLiteral("TempBandHours"), QLatin1Char('[') + bands(a.TempBandHours).join(QLatin1Char(',')) + QLatin1Char(']')},
+             {QStringLiteral("EngStarts"), QString::number(a.EngStarts)},
+             {QStringLiteral("LimitSecs"), RecordFormat::number(a.LimitSecs)},
+             {QStringLiteral("MaxRPM"), RecordFormat::number(a.MaxRPM)}});
     } else if (format == QLatin1String("csv")) {
-        QStringList header{QStringLiteral("From"), QStringLiteral("To"), QStringLiteral("TotalHrs"),
-                           QStringLiteral("WOTTotalHrs")};
-        QStringList row{QString::number(from), QString::number(to), NumberFormat::shortest(a.TotalHrs),
-                        NumberFormat::shortest(a.WOTTotalHrs)};
-        for (size_t k = 0; k < a.RPMBandHours.size(); ++k) {
+        QStringList header{QStringLiteral("From"), QStringLiteral("To"), QStringLiteral("SameEngine"),
+                           QStringLiteral("Cleared"), QStringLiteral("TotalHrs"), QStringLiteral("WOTTotalHrs")};
+        QStringList row{QString::number(c.earlierId), QString::number(c.laterId),
+                        c.sameEngine ? QStringLiteral("true") : QStringLiteral("false"), csvField(cleared.join(' ')),
+                        RecordFormat::number(a.TotalHrs), RecordFormat::number(a.WOTTotalHrs)};
+        for (size_t k = 0; k < a.RPMBandHours.size(); ++k)
             header << QStringLiteral("RPMBandHours%1").arg(k);
-            row << NumberFormat::shortest(a.RPMBandHours[k]);
-        }
-        for (size_t j = 0; j < a.TempBandHours.size(); ++j) {
+        row << bands(a.RPMBandHours);
+        for (size_t j = 0; j < a.TempBandHours.size(); ++j)
             header << QStringLiteral("TempBandHours%1").arg(j);
-            row << NumberFormat::shortest(a.TempBandHours[j]);
-        }
-        header << QStringLiteral("EngStarts");
-        row << QString::number(a.EngStarts);
+        row << bands(a.TempBandHours);
+        header << QStringLiteral("EngStarts") << QStringLiteral("LimitSecs") << QStringLiteral("MaxRPM");
+        row << QString::number(a.EngStarts) << RecordFormat::number(a.LimitSecs) << RecordFormat::number(a.MaxRPM);
         out << header.join(QLatin1Char(',')) << '\n' << row.join(QLatin1Char(',')) << '\n';
     } else {
-        out << QStringLiteral("Accumulated from download %1 (%2) to download %3 (%4)\n\n")
-                   .arg(from)
-                   .arg(when(earlier.takenAt))
-                   .arg(to)
-                   .arg(when(later.takenAt));
-        ReportLines lines{ReportLine::label(QStringLiteral("Total Hours:"), 35, NumberFormat::hours(a.TotalHrs)),
-                          ReportLine::label(QStringLiteral("Total Hours at WOT:"), 35, NumberFormat::hours(a.WOTTotalHrs)),
-                          ReportLine::label(QStringLiteral("Engine Starts:"), 35, QString::number(a.EngStarts)),
-                          ReportLine::empty()};
-        for (int k = 0; k < rpm.size(); ++k)
-            lines << ReportLine::label(rpm[k], 30, NumberFormat::hours(a.RPMBandHours[size_t(k)]));
-        lines << ReportLine::empty();
-        for (int j = 0; j < temp.size(); ++j)
-            lines << ReportLine::label(temp[j], 30, NumberFormat::hours(a.TempBandHours[size_t(j)]));
-        out << renderReportText(lines);
+        out << renderReportText(ComparisonReport::lines(c));
     }
     return 0;
 }
@@ -133,52 +133,54 @@ void show(const Download &d, const QString &format, const Configuration &config,
     } else if (format == QLatin1String("csv")) {
         out << RecordFormat::csvHeader() << RecordFormat::csvRow(s, d.moduleEchoes);
     } else {
-        const ReportContext context{config.MakerLines.value(0), QString(),
-                                    d.takenAt.isValid() ? when(d.takenAt) : QString(), statusDisplay};
+        // An image decoded offline has no time, port or reason of its own.
+        const QString maker = config.MakerLines.value(0);
+        const ReportContext context = d.takenAt.isValid() ? ReportContext::kept(d, maker, QString(), statusDisplay)
+                                                          : ReportContext{maker, {}, {}, statusDisplay};
         out << renderReportText(StatisticsReport::lines(s, context));
     }
 }
 
-int run(const Logbook &logbook, const QStringList &words, const QString &format, const QString &filter,
-        const Configuration &config)
+int run(const Logbook &logbook, const Request &r, const Configuration &config, bool statusDisplay)
 {
     QTextStream out(stdout);
-    const QString what = words.value(1);
-    QList<Download> downloads;
+    const QString what = r.words.value(1);
     QList<qint64> ids;
-    for (const QString &word : words.mid(2)) {
-        const qint64 id = word.toLongLong();
-        const auto d = logbook.load(id);
-        if (!d)
+    for (const QString &word : r.words.mid(2)) {
+        ids << word.toLongLong();
+        if (!logbook.load(ids.last()))
             return fail(QStringLiteral("%1: there is no download %2 in the logbook").arg(logbook.path(), word));
-        downloads << *d;
-        ids << id;
     }
     if (what == QLatin1String("list"))
-        return list(logbook, format, filter, out);
+        return list(logbook, r.format, r.filter, out);
     if (what == QLatin1String("show")) {
         out.flush();
-        show(downloads.first(), format, config, downloads.first().status.has_value());
+        show(*logbook.load(ids.first()), r.format, config, statusDisplay);
         return 0;
     }
-    if (what == QLatin1String("diff"))
-        return diff(downloads[0], downloads[1], ids[0], ids[1], format, out);
-    // export: every download, one row or object each, as read prints it.
-    if (format == QLatin1String("csv"))
-        out << RecordFormat::csvHeader();
+    if (what == QLatin1String("diff")) {
+        const auto comparison = logbook.compare(ids[0], ids[1]);
+        if (!comparison->sameEngine && !r.anyEngines)
+            return fail(QStringLiteral("%1: %2 Compare them anyway with --any-engines.")
+                            .arg(logbook.path(), ComparisonReport::differentEnginesNote(*comparison)));
+        return diff(*comparison, r.format, out);
+    }
+    // export: every download, one row or object each, as read prints it, with when, from
+    // which port and why it was kept.
+    if (r.format == QLatin1String("csv"))
+        out << RecordFormat::keptCsvHeader();
     else
         out << "[\n";
     bool first = true;
-    logbook.forEach([&](qint64, const Download &d) {
-        const ModuleStatistics s = d.decode();
-        if (format == QLatin1String("csv")) {
-            out << RecordFormat::csvRow(s, d.moduleEchoes);
+    logbook.forEach([&](qint64 id, const Download &d) {
+        if (r.format == QLatin1String("csv")) {
+            out << RecordFormat::keptCsvRow(id, d);
         } else {
-            out << (first ? "" : ",\n") << RecordFormat::json(s, d.moduleEchoes).trimmed();
+            out << (first ? "" : ",\n") << RecordFormat::keptJson(id, d).trimmed();
             first = false;
         }
     });
-    if (format != QLatin1String("csv"))
+    if (r.format != QLatin1String("csv"))
         out << "\n]\n";
     return 0;
 }

@@ -1,8 +1,10 @@
 #include "RecordFormat.h"
 
+#include "stats/Download.h"
 #include "stats/ModuleStatistics.h"
 #include "stats/NumberFormat.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,11 +12,21 @@
 
 namespace RecordFormat {
 
-namespace {
 // QJsonValue would print doubles with 17 digits; the shortest text of the float is exact
 // and readable, so numbers are spliced in as raw text.
 QString number(float v) { return NumberFormat::shortest(v); }
-QString str(const QString &s) { return QString::fromUtf8(QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact)).mid(1).chopped(1); }
+QString jsonString(const QString &s) { return QString::fromUtf8(QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact)).mid(1).chopped(1); }
+
+QString jsonObject(const QList<std::pair<QString, QString>> &fields)
+{
+    QStringList members;
+    for (const auto &[key, value] : fields)
+        members << QStringLiteral("  \"%1\": %2").arg(key, value);
+    return QStringLiteral("{\n") + members.join(QStringLiteral(",\n")) + QStringLiteral("\n}\n");
+}
+
+namespace {
+QString str(const QString &s) { return jsonString(s); }
 
 template <typename Array>
 QString array(const Array &values)
@@ -36,9 +48,10 @@ QString csvField(const QString &s)
     return QLatin1Char('"') + QString(s).replace(QLatin1String("\""), QLatin1String("\"\"")) + QLatin1Char('"');
 }
 
-QString json(const ModuleStatistics &s, bool moduleEchoes, const QString &comment)
+namespace {
+QList<std::pair<QString, QString>> recordMembers(const ModuleStatistics &s, bool moduleEchoes)
 {
-    QList<std::pair<const char *, QString>> fields = {
+    return {
         {"FirmwareID", str(s.FirmwareID)},
         {"UserData", str(s.UserData)},
         {"RPMBandHours", array(s.RPMBandHours)},
@@ -54,12 +67,37 @@ QString json(const ModuleStatistics &s, bool moduleEchoes, const QString &commen
         {"DataFlags", QString::number(s.DataFlags)},
         {"ModuleEchoes", boolean(moduleEchoes)},
     };
+}
+
+QString when(const QDateTime &at) { return at.toLocalTime().toString(Qt::ISODate); }
+}  // namespace
+
+QString json(const ModuleStatistics &s, bool moduleEchoes, const QString &comment)
+{
+    auto fields = recordMembers(s, moduleEchoes);
     if (!comment.isNull())
-        fields.append({"Comment", str(comment)});
-    QStringList members;
-    for (const auto &[key, value] : fields)
-        members << QStringLiteral("  \"%1\": %2").arg(QLatin1String(key), value);
-    return QStringLiteral("{\n") + members.join(QStringLiteral(",\n")) + QStringLiteral("\n}\n");
+        fields.append({QStringLiteral("Comment"), str(comment)});
+    return jsonObject(fields);
+}
+
+QString keptJson(qint64 id, const Download &d)
+{
+    QList<std::pair<QString, QString>> fields{{QStringLiteral("Id"), QString::number(id)},
+                                              {QStringLiteral("TakenAt"), str(when(d.takenAt))},
+                                              {QStringLiteral("Port"), str(d.port)},
+                                              {QStringLiteral("Reason"), str(d.reason)}};
+    return jsonObject(fields + recordMembers(d.decode(), d.moduleEchoes));
+}
+
+QString keptCsvHeader()
+{
+    return QStringLiteral("Id,TakenAt,Port,Reason,") + csvHeader();
+}
+
+QString keptCsvRow(qint64 id, const Download &d)
+{
+    return QStringList{QString::number(id), when(d.takenAt), csvField(d.port), csvField(d.reason)}.join(QLatin1Char(','))
+           + QLatin1Char(',') + csvRow(d.decode(), d.moduleEchoes);
 }
 
 QString csvHeader(bool withComment)

@@ -49,10 +49,5 @@ struct Accumulation {
     static bool sameEngine(const Download &one, const Download &other);
     // Hours from a whole number of the module's time counts, as the module converts them.
     static float hours(qint64 counts);
-
-    // The decoded readings less each other, as the window and runlog-cli subtracted them
-    // before they passed the downloads: kept only until they do, then to go.
-    [[deprecated("pass the downloads: differences come from their counters")]] static Accumulation
-    between(const ModuleStatistics &earlier, const ModuleStatistics &later);
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(Accumulation::Counters)

@@ -1,5 +1,7 @@
 #include "Logbook.h"
 
+#include "files/OutputFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -110,6 +112,9 @@ std::optional<QString> Logbook::open(const QString &path, Mode mode)
     m_path = path;
     m_mode = mode;
     m_version = 0;
+    // A FIFO would block the opening, and a device would get a journal made beside it.
+    if (const auto why = OutputFile::refusal(path))
+        return why;
     const QString waits = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs);
     QSqlError failed;
     int tables = 0;

@@ -1,10 +1,18 @@
 #include "ReportLayout.h"
 
+#include "stats/Download.h"
 #include "stats/ModuleStatistics.h"
 #include "stats/NumberFormat.h"
 
 #include <QLocale>
 #include <QRegularExpression>
+
+ReportContext ReportContext::kept(const Download &d, const QString &makerName, const QString &comment,
+                                  bool statusDisplayEnabled)
+{
+    return {makerName, comment, StatisticsReport::timestamp(d.takenAt.toLocalTime(), QLocale()),
+            statusDisplayEnabled || d.status.has_value(), d.port, d.reason};
+}
 
 namespace StatisticsReport {
 
@@ -64,6 +72,11 @@ ReportLines headerBlock(const ModuleStatistics &stats, const ReportContext &cont
     ReportLines lines;
     lines << ReportLine::title(context.makerName + QStringLiteral(" Ignition Module Data"));
     lines << ReportLine::label(QStringLiteral("Downloaded:"), ValueColumn, context.printedAt);
+    if (!context.port.isEmpty())
+        lines << ReportLine::label(QStringLiteral("Port:"), ValueColumn, context.port);
+    if (!context.keptReason.isEmpty())
+        lines << ReportLine::label(QStringLiteral("Kept:"), ValueColumn,
+                                   QStringLiteral("copy of the counters ") + context.keptReason);
     if (!context.comment.isEmpty())
         lines << ReportLine::label(QStringLiteral("Serial/Comment:"), ValueColumn, context.comment);
     lines << ReportLine::label(QStringLiteral("Firmware ID:"), ValueColumn, stats.FirmwareID);

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 
+struct Download;
 struct ModuleStatistics;
 
 // A report as lines of text placed at tab columns, independent of where it is drawn:
@@ -33,8 +34,17 @@ using ReportLines = QList<ReportLine>;
 struct ReportContext {
     QString makerName;
     QString comment;
-    QString printedAt;
+    QString printedAt;  // after "Downloaded:": the time of printing, or a kept download's own time
     bool statusDisplayEnabled = false;
+    // A download kept in the logbook says where it came from and, for a copy kept before a
+    // clearing, what was cleared after it.
+    QString port;
+    QString keptReason;
+
+    // The context of a kept download: its own time, port and reason, and its status line
+    // wherever the status is shown or a status byte was kept.
+    static ReportContext kept(const Download &download, const QString &makerName, const QString &comment,
+                              bool statusDisplayEnabled);
 };
 
 namespace StatisticsReport {

@@ -59,9 +59,9 @@ Prompt &ModuleSession::prompt()
     return *m_tracedPrompt;
 }
 
-std::optional<QString> ModuleSession::openLogbook(const QString &path)
+std::optional<QString> ModuleSession::openLogbook(const QString &path, bool readOnly)
 {
-    m_logbookUnusable = m_logbook->open(path);
+    m_logbookUnusable = m_logbook->open(path, readOnly ? Logbook::Mode::ReadOnly : Logbook::Mode::ReadWrite);
     return m_logbookUnusable;
 }
 

@@ -51,7 +51,7 @@ public:
 
     // The logbook complete downloads and the copies before clearings go into. Why it
     // cannot be used, if it cannot: then nothing is kept, and nothing is cleared either.
-    std::optional<QString> openLogbook(const QString &path);
+    std::optional<QString> openLogbook(const QString &path, bool readOnly = false);
     Logbook &logbook() { return *m_logbook; }
     const std::optional<QString> &logbookUnusable() const { return m_logbookUnusable; }
     void setKeeping(bool on);

@@ -190,9 +190,15 @@ private Q_SLOTS:
         QCOMPARE(rig.cell("msgHoursLow", 1), QStringLiteral("9.54"));
         const auto writable = [&] {
             return rig.find<QPushButton>("cmdWriteUserData")->isEnabled() && !rig.find<QLineEdit>("txtUserData")->isReadOnly()
-                   && rig.window->findChild<QAction *>(QStringLiteral("mnuEraseRPMLimitData"))->isEnabled();
+                   && rig.window->findChild<QAction *>(QStringLiteral("mnuEraseRPMLimitData"))->isEnabled()
+                   && rig.find<QCheckBox>("chkEngineRebuild")->isEnabled() && rig.find<QCheckBox>("chkBreakInLimit")->isEnabled();
         };
         QVERIFY(!writable());
+        // A copy kept without its status byte shows no flag, and says so.
+        kept.status.reset();
+        rig.window->showKept(kept);
+        QVERIFY(!rig.find<QCheckBox>("chkEngineRebuild")->isChecked() && !rig.find<QCheckBox>("chkBreakInLimit")->isChecked());
+        QVERIFY(rig.text("lblUnread").contains(QLatin1String("No status byte")));
 
         rig.click("cmdReadStats");
         QVERIFY(rig.window->windowTitle() == live && rig.cell("msgHoursLow", 1) == QLatin1String("11.18") && writable());

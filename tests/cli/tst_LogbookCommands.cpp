@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -36,19 +38,35 @@ private Q_SLOTS:
         QCOMPARE(listed[1].toObject().value("TotalHrs").toDouble(), listed[2].toObject().value("TotalHrs").toDouble());
         QCOMPARE(listed[0].toObject().value("TotalHrs").toDouble(), 0.0);
 
-        // A kept download shows as it was read; what ran between two is their difference.
+        // A kept download shows as it was read.
         const QJsonObject first = json(CliRun::run(common + QStringList{"logbook", "show", "1", "--format", "json"})).object();
         QCOMPARE(first, json(read).object());
-        const QJsonObject last = json(CliRun::run(common + QStringList{"logbook", "show", "4", "--format", "json"})).object();
-        const QJsonObject diff = json(CliRun::run(common + QStringList{"logbook", "diff", "1", "4", "--format", "json"})).object();
-        QCOMPARE(float(diff.value("TotalHrs").toDouble()),
-                 float(last.value("TotalHrs").toDouble()) - float(first.value("TotalHrs").toDouble()));
-        QCOMPARE(diff.value("EngStarts").toInt(), last.value("EngStarts").toInt() - first.value("EngStarts").toInt());
+
+        // Across the rebuild the text changed too: two engines, as far as the logbook can
+        // tell, compared only when asked; and then the clearing is named, never subtracted.
+        const CliRun refusedDiff = CliRun::run(common + QStringList{"logbook", "diff", "4", "1"});
+        QVERIFY2(refusedDiff.exitCode == 1 && refusedDiff.err.contains(QLatin1String("different engines"))
+                     && refusedDiff.err.contains(QLatin1String("--any-engines")),
+                 qPrintable(refusedDiff.err));
+        const QJsonObject diff = json(CliRun::run(common + QStringList{"logbook", "diff", "4", "1", "--any-engines",
+                                                                       "--format", "json"})).object();
+        QCOMPARE(diff.value("From").toInt() * 10 + diff.value("To").toInt(), 14);  // the earlier first
+        QVERIFY(diff.value("ClearedBetween").toBool() && !diff.value("SameEngine").toBool());
+        QCOMPARE(diff.value("KeptCopy").toInt(), 3);
+        QVERIFY(diff.value("Cleared").toArray().contains(QStringLiteral("TotalHrs")));
+        QVERIFY(diff.value("TotalHrs").toDouble() == 0 && diff.value("EngStarts").toInt() == 0);
+        const CliRun text = CliRun::run(common + QStringList{"logbook", "diff", "1", "4", "--any-engines"});
+        QVERIFY2(text.out.contains(QLatin1String("Cleared between these downloads; download 3 is the copy kept before "
+                                                 "the clearing."))
+                     && text.out.contains(QRegularExpression(QStringLiteral("Total Hours: +cleared\n"))),
+                 qPrintable(text.out));
 
         const QStringList exported =
             CliRun::run(common + QStringList{"logbook", "export", "--format", "csv"}).out.trimmed().split('\n');
-        QCOMPARE(exported.size(), 5);  // a header with the record's 32 columns, and the four
-        QVERIFY(exported.first().startsWith(QLatin1String("FirmwareID,UserData,RPMBandHours0,")) && exported.first().count(',') == 31);
+        QCOMPARE(exported.size(), 5);  // a header, its four columns of the kept and the record's 32, and the four
+        QVERIFY(exported.first().startsWith(QLatin1String("Id,TakenAt,Port,Reason,FirmwareID,UserData,RPMBandHours0,"))
+                && exported.first().count(',') == 35);
+        QVERIFY(exported[3].contains(QLatin1String(",before the engine-rebuild clearing,")));
 
         // The image read saved decodes offline to the same record, less the ID it does not hold.
         QJsonObject decoded = json(CliRun::run({"decode", image, "--format", "json"})).object();
@@ -57,7 +75,15 @@ private Q_SLOTS:
         decoded.remove("FirmwareID");
         QCOMPARE(decoded, expected);
 
+        // On paper a kept copy says where it came from and why it was kept.
         QCOMPARE(CliRun::run(common + QStringList{"logbook", "print", "3", "--pdf", dir.filePath("kept.pdf")}).exitCode, 0);
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), dir.filePath("kept.pdf"), QStringLiteral("-")});
+        QVERIFY(pdftotext.waitForFinished(30000));
+        const QString paper = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+        QVERIFY2(paper.contains(QStringLiteral("Port: ") + sim.device())
+                     && paper.contains(QLatin1String("Kept: copy of the counters before the engine-rebuild clearing")),
+                 qPrintable(paper));
 
         // A file that is not a logbook: named, never written, and the read itself still completes.
         const QString notes = dir.filePath(QStringLiteral("notes.txt"));
