@@ -102,8 +102,7 @@ int main(int argc, char *argv[])
     window.show();
     window.findChild<QPushButton *>(QStringLiteral("cmdReadStats"))->click();
     const ModuleStatistics stats = window.shown()->decode();
-    const ReportContext context{config.MakerLines.first(), QStringLiteral("Hull 4471"),
-                                StatisticsReport::timestamp(QDateTime::currentDateTime(), QLocale()), true};
+    const ReportContext context = ReportContext::live(config.MakerLines.first(), QStringLiteral("Hull 4471"), true);
     bool ok = true;
     std::unique_ptr<ChartWindow> chart;
     QTimer::singleShot(300, [&] {

@@ -261,7 +261,7 @@ void MainWindow::buildControls()
     m_cboPort->setObjectName(QStringLiteral("cboPort"));
     m_cboPort->setEditable(false);
     Twips::place(m_cboPort, 840, 480, 1188, 336);
-    // Which device the chosen entry leads to (not in the original design; users expect it).
+    // Which device the chosen entry leads to: a port number alone tells a user nothing.
     m_lblPortDevice = label(m_fraPortSelect, "lblPortDevice", "", 120, 960, 2172, 852);
     m_lblPortDevice->setWordWrap(true);
     m_lblPortDevice->setAlignment(Qt::AlignTop | Qt::AlignLeft);

@@ -26,7 +26,7 @@ class TraceController;
 struct ReadOutcome;
 struct WriteOutcome;
 
-// frmRunlog_Main: the port choice, one download in value fields and three band tables,
+// The main window: the port choice, one download in value fields and three band tables,
 // and the buttons and menus that start every operation. The form presents what the
 // session's operations return; the ports, the logbook and the byte trace have
 // controllers of their own beside it.

@@ -31,11 +31,7 @@ PortsController::PortsController(MainWindow &window, QComboBox &list, QLabel &de
 
 void PortsController::load(StepRunner &s)
 {
-    int number = 1;
-    s.step([&] {
-        number = PortSettings::chosenNumber();
-        return succeeded();
-    });
+    const int number = PortSettings::chosenNumber();
     {
         const QSignalBlocker block(m_cboPort);
         m_cboPort->clear();

@@ -52,7 +52,7 @@ ReportContext ReportActions::context(const QString &comment) const
     const bool status = m_window.features().StatusDisplayEnabled;
     if (m_window.showingKept() && m_window.shown())
         return ReportContext::kept(*m_window.shown(), maker, comment, status);
-    return {maker, comment, StatisticsReport::timestamp(QDateTime::currentDateTime(), QLocale()), status};
+    return ReportContext::live(maker, comment, status);
 }
 
 void ReportActions::printStatistics()

@@ -8,7 +8,7 @@ class QFrame;
 class QLabel;
 struct Configuration;
 
-// frmRunlog_Splash: reads Runlog.cfg while it loads, shows the banner it names for four
+// The splash window: reads Runlog.cfg while it loads, shows the banner it names for four
 // seconds, and closes by itself whatever the user does.
 class SplashWindow : public QDialog {
     Q_OBJECT

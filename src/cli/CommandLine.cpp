@@ -389,8 +389,7 @@ int CommandLine::run(const PrintHook &print)
     if (printing) {
         if (!print)
             return fail(QStringLiteral("printing is not available"));
-        const ReportContext context{maker, o.comment, StatisticsReport::timestamp(QDateTime::currentDateTime(), QLocale()),
-                                    features.StatusDisplayEnabled};
+        const ReportContext context = ReportContext::live(maker, o.comment, features.StatusDisplayEnabled);
         if (const auto why = print({o.command, o.pdf, stats, context, link.deviceName()}))
             return fail(*why);
     }
@@ -412,8 +411,7 @@ int CommandLine::run(const PrintHook &print)
     } else if (o.format == QLatin1String("csv")) {
         out << RecordFormat::csvHeader(!o.comment.isNull()) << RecordFormat::csvRow(stats, shown.moduleEchoes, o.comment);
     } else {
-        ReportContext context{maker, o.comment, StatisticsReport::timestamp(QDateTime::currentDateTime(), QLocale()),
-                              features.StatusDisplayEnabled};
+        const ReportContext context = ReportContext::live(maker, o.comment, features.StatusDisplayEnabled);
         out << renderReportText(StatisticsReport::lines(stats, context));
     }
     return ExitOk;

@@ -136,7 +136,7 @@ void show(const Download &d, const QString &format, const Configuration &config,
         // An image decoded offline has no time, port or reason of its own.
         const QString maker = config.MakerLines.value(0);
         const ReportContext context = d.takenAt.isValid() ? ReportContext::kept(d, maker, QString(), statusDisplay)
-                                                          : ReportContext{maker, {}, {}, statusDisplay};
+                                                          : ReportContext{maker, {}, {}, statusDisplay, {}, {}};
         out << renderReportText(StatisticsReport::lines(s, context));
     }
 }

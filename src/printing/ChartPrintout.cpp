@@ -41,11 +41,7 @@ std::optional<Failure> print(QPrinter &printer, Prompt &prompt, ChartWindow &cha
         page.setPortrait();
         page.setFontName(QStringLiteral("Arial"));
         page.setFontSize(TextPoints);
-        QRect rectangle;
-        steps.step([&] {
-            rectangle = chartRectangle(page.pageTwips(), page.twipsPerPixelX(), page.twipsPerPixelY());
-            return succeeded();
-        });
+        const QRect rectangle = chartRectangle(page.pageTwips(), page.twipsPerPixelX(), page.twipsPerPixelY());
         page.setCurrentY(FirstLineTwips);
 
         page.print(StatisticsReport::headerBlock(stats, context));

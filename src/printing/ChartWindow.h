@@ -11,7 +11,7 @@ class QBarSet;
 class QChartView;
 struct ModuleStatistics;
 
-// frmRunlog_Chart: the thirteen RPM band hours as bars, light blue at idle, yellow and
+// The histogram window: the thirteen RPM band hours as bars, light blue at idle, yellow and
 // red at the top of the range, green between. Modal; the chart keeps its design size.
 class ChartWindow : public QDialog {
     Q_OBJECT

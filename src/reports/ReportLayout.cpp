@@ -7,6 +7,12 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+ReportContext ReportContext::live(const QString &makerName, const QString &comment, bool statusDisplayEnabled)
+{
+    return {makerName, comment, StatisticsReport::timestamp(QDateTime::currentDateTime(), QLocale()),
+            statusDisplayEnabled, {}, {}};
+}
+
 ReportContext ReportContext::kept(const Download &d, const QString &makerName, const QString &comment,
                                   bool statusDisplayEnabled)
 {

@@ -41,6 +41,8 @@ struct ReportContext {
     QString port;
     QString keptReason;
 
+    // The context of a download printed as it is read: stamped with the time of printing.
+    static ReportContext live(const QString &makerName, const QString &comment, bool statusDisplayEnabled);
     // The context of a kept download: its own time, port and reason, and its status line
     // wherever the status is shown or a status byte was kept.
     static ReportContext kept(const Download &download, const QString &makerName, const QString &comment,

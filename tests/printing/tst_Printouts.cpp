@@ -60,7 +60,7 @@ QStringList onPaper(QStringList lines)
     return lines.replaceInStrings(QRegularExpression(QStringLiteral("^Downloaded: .*")), QStringLiteral("Downloaded:"));
 }
 QStringList onPaper(const ReportLines &lines) { return onPaper(folded(renderReportText(lines))); }
-ReportContext context(const QString &comment, bool status) { return {QStringLiteral("Korvane"), comment, {}, status}; }
+ReportContext context(const QString &comment, bool status) { return {QStringLiteral("Korvane"), comment, {}, status, {}, {}}; }
 
 QPrinter *pdfPrinter(const QString &path)
 {

@@ -48,7 +48,7 @@ private Q_SLOTS:
         s.BreakInLimit = breakIn;
         s.EngineRebuild = rebuild;
         const ReportContext context{QStringLiteral("Korvane"), comment, QStringLiteral("6/15/2009 3:04:05 PM"),
-                                    statusDisplay};
+                                    statusDisplay, {}, {}};
         const ReportLines lines = StatisticsReport::lines(s, context);
 
         QStringList expected{"Korvane Ignition Module Data", "Downloaded:"};

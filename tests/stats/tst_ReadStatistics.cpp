@@ -107,7 +107,7 @@ private Q_SLOTS:
         QVERIFY(!rig.view.breakInLimitChecked() && !rig.view.engineRebuildChecked());
         const QString shown = rig.view.values();
         const QString printed =
-            renderReportText(StatisticsReport::lines(outcome.download.decode(), ReportContext{"M", {}, {}, true}));
+            renderReportText(StatisticsReport::lines(outcome.download.decode(), ReportContext{"M", {}, {}, true, {}, {}}));
         for (const QString &earlier : {QStringLiteral("141.66"), QStringLiteral("1234"), QStringLiteral("17.60")})
             QVERIFY2(!shown.contains(earlier) && !printed.contains(earlier), qPrintable(earlier));
         QVERIFY(!printed.contains(QLatin1String("Enabled")) && !printed.contains(QLatin1String("Rebuild")));
