@@ -20,8 +20,7 @@ SimulatedPort::SimulatedPort(ModuleSimulator &module, QObject *parent) : SerialP
 
 void SimulatedPort::note(const QString &event)
 {
-    if (m_trace)
-        m_trace(event);
+    Q_EMIT actionTaken(event);
 }
 
 StepResult SimulatedPort::open()

@@ -4,7 +4,6 @@
 
 #include <QTimer>
 
-#include <functional>
 
 class ModuleSimulator;
 
@@ -39,9 +38,11 @@ public:
 
     int openCount() const { return m_openCount; }
     int settingsApplied() const { return m_settingsApplied; }
-    // Observer of every port action, for pacing checks ("open", "flush", "write 14", ...).
-    void setTrace(std::function<void(const QString &)> trace) { m_trace = std::move(trace); }
+Q_SIGNALS:
+    // Every port action, for pacing checks ("open", "flush", "write 14", ...).
+    void actionTaken(const QString &action);
 
+public:
 private:
     void note(const QString &event);
     static constexpr int StreamChunk = 8;
@@ -51,7 +52,6 @@ private:
     QByteArray m_received;
     QList<int> m_available;
     QTimer m_stream;
-    std::function<void(const QString &)> m_trace;
     int m_number = 1;
     bool m_open = false;
     int m_openCount = 0;

@@ -232,8 +232,7 @@ private Q_SLOTS:
         int secondClicks = 0;
         std::optional<Qt::CursorShape> during;
         bool readersEnabled = true;
-        rig.port.setTrace([&](const QString &event) {
-            rig.trace.append(event);
+        connect(&rig.port, &SimulatedPort::actionTaken, this, [&](const QString &event) {
             if (event == QLatin1String("write 15") && secondClicks == 0) {
                 ++secondClicks;
                 if (QApplication::overrideCursor())

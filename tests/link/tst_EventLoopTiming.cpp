@@ -34,7 +34,7 @@ private Q_SLOTS:
         ScriptedPrompt prompt;
         ModuleLink link(port, timing, prompt);
         const QMap<QString, QByteArray> replies{{QStringLiteral("write 10"), "AB\r"}, {QStringLiteral("write 00"), "\x06"}};
-        port.setTrace([&](const QString &event) {
+        connect(&port, &SimulatedPort::actionTaken, this, [&](const QString &event) {
             if (replies.contains(event))
                 QTimer::singleShot(700, [&, event] { port.inject(replies[event]); });
         });

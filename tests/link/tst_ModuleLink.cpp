@@ -38,7 +38,7 @@ private Q_SLOTS:
         // The module is silent; the reply is put on the line by hand.
         LinkRig rig(echoes);
         rig.module.faults().silent = true;
-        rig.port.setTrace([&](const QString &event) {
+        connect(&rig.port, &SimulatedPort::actionTaken, this, [&](const QString &event) {
             if (event == QLatin1String("write 10"))
                 rig.port.inject(reply);
         });

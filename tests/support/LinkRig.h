@@ -12,7 +12,7 @@ struct LinkRig {
     explicit LinkRig(bool echoes = true, const QByteArray &id = "AB12")
         : module(echoes, id), port(module), timing(&trace), link(port, timing, prompt)
     {
-        port.setTrace([this](const QString &event) { trace.append(event); });
+        QObject::connect(&port, &SimulatedPort::actionTaken, [this](const QString &event) { trace.append(event); });
     }
 
     QStringList trace;

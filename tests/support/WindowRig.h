@@ -31,7 +31,7 @@ struct WindowRig {
         config.ConfigLines = options;
         if (!image.isEmpty())
             module.setEeprom(goldenImage(image));
-        port.setTrace([this](const QString &event) { trace.append(event); });
+        QObject::connect(&port, &SimulatedPort::actionTaken, [this](const QString &event) { trace.append(event); });
         window = std::make_unique<MainWindow>(config, session);
     }
 
