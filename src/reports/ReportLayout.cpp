@@ -85,8 +85,9 @@ ReportLines headerBlock(const ModuleStatistics &stats, const ReportContext &cont
                                    QStringLiteral("copy of the counters ") + context.keptReason);
     if (!context.comment.isEmpty())
         lines << ReportLine::label(QStringLiteral("Serial/Comment:"), ValueColumn, context.comment);
-    lines << ReportLine::label(QStringLiteral("Firmware ID:"), ValueColumn, stats.FirmwareID);
-    lines << ReportLine::label(QStringLiteral("User Data:"), ValueColumn, stats.UserData);
+    lines << ReportLine::label(QStringLiteral("Firmware ID:"), ValueColumn,
+                               value(stats, ModulePart::FirmwareId, stats.FirmwareID));
+    lines << ReportLine::label(QStringLiteral("User Data:"), ValueColumn, value(stats, ModulePart::UserData, stats.UserData));
     lines << ReportLine::empty();
     if (context.statusDisplayEnabled)
         lines << ReportLine::title(statusLine(stats)) << ReportLine::empty();

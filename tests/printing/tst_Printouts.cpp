@@ -4,6 +4,7 @@
 #include "reports/ReportLayout.h"
 #include "printing/StatisticsPrintout.h"
 #include "stats/ModuleStatistics.h"
+#include "support/ReportSample.h"
 #include "support/ScriptedPrompt.h"
 
 #include <QFile>
@@ -15,20 +16,6 @@
 #include <QTest>
 
 namespace {
-ModuleStatistics sample(int dataFlags)
-{
-    ModuleStatistics s;
-    s.FirmwareID = QStringLiteral("RL-7.02 IGN E");
-    s.UserData = QStringLiteral("HULL 4471").leftJustified(32, QLatin1Char(' '));
-    s.RPMBandHours = {11.18f, 7.46f, 8.85f, 13.05f, 19.57f, 24.23f, 21.43f, 15.84f, 10.25f, 5.59f, 2.33f, 0.84f, 0.11f};
-    s.TempBandHours = {17.71f, 28.89f, 48.46f, 33.55f, 9.32f, 2.24f, 0.56f};
-    s.TotalHrs = 1141.66f;
-    s.DataFlags = qint16(dataFlags);
-    s.parts = ModulePart::FirmwareId | ModulePart::UserData | ModulePart::Statistics | ModulePart::Temperatures
-              | ModulePart::Status;
-    return s;
-}
-
 QStringList folded(const QString &text)
 {
     QStringList lines;
@@ -59,8 +46,8 @@ QStringList onPaper(QStringList lines)
 {
     return lines.replaceInStrings(QRegularExpression(QStringLiteral("^Downloaded: .*")), QStringLiteral("Downloaded:"));
 }
-QStringList onPaper(const ReportLines &lines) { return onPaper(folded(renderReportText(lines))); }
-ReportContext context(const QString &comment, bool status) { return {QStringLiteral("Korvane"), comment, {}, status, {}, {}}; }
+QStringList onPaper(const QStringList &lines, bool) { return onPaper(folded(lines.join(QLatin1Char('\n')))); }
+ReportContext context() { return {QStringLiteral("Korvane"), QStringLiteral("SN 12"), {}, true, {}, {}}; }
 
 QPrinter *pdfPrinter(const QString &path)
 {
@@ -75,31 +62,19 @@ QPrinter *pdfPrinter(const QString &path)
 class tst_Printouts : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void statistics_data()
-    {
-        QTest::addColumn<QString>("comment");
-        QTest::addColumn<bool>("status");
-        QTest::addColumn<int>("dataFlags");
-        QTest::newRow("flags 0, no comment, no status") << "" << false << 0;
-        QTest::newRow("flags 3, comment, status") << "SN 12" << true << 3;
-    }
-
     void statistics()
     {
-        QFETCH(QString, comment);
-        QFETCH(bool, status);
-        QFETCH(int, dataFlags);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("report.pdf"));
         std::unique_ptr<QPrinter> printer(pdfPrinter(path));
         ScriptedPrompt prompt;
-        const ModuleStatistics s = sample(dataFlags);
-        QVERIFY(!StatisticsPrintout::print(*printer, prompt, s, context(comment, status)));
+        QVERIFY(!StatisticsPrintout::print(*printer, prompt, sampleRecord(3, true), context()));
 
         QVERIFY(prompt.texts().isEmpty());
         const auto pages = pdfPages(path);
         QCOMPARE(pages.size(), 1);
-        QCOMPARE(onPaper(pages.first()), onPaper(StatisticsReport::lines(s, context(comment, status))));
+        QCOMPARE(onPaper(pages.first()),
+                 onPaper(SampleHeader + SampleSummary + QStringList{"", ""} + SampleRpmTable + SampleTempSection, true));
 
         // Where pdftotext finds each word's left edge, in points from the sheet's edge.
         QProcess p;
@@ -118,7 +93,7 @@ private Q_SLOTS:
         const struct {
             const char *word;
             int column;
-        } placed[] = {{"Summary", 10}, {"1141.66", 35}, {"Idle", 10}, {"11.18", 30}};
+        } placed[] = {{"Summary", 10}, {"1141.66", 35}, {"Idle", 10}, {"2.07", 30}};
         for (const auto &w : placed)
             QVERIFY2(qAbs(leftOf(QLatin1String(w.word)) - (margin + (w.column - 1) * column)) < column / 3, w.word);
     }
@@ -126,29 +101,30 @@ private Q_SLOTS:
     void chart_data()
     {
         QTest::addColumn<int>("dataFlags");
-        QTest::addColumn<QString>("comment");
-        QTest::newRow("flags 1, comment") << 1 << "Hull 7";
-        QTest::newRow("flags 2: a second document") << 2 << "";
+        QTest::newRow("flags 1") << 1;
+        QTest::newRow("flags 2: a second document") << 2;
     }
 
     void chart()
     {
         QFETCH(int, dataFlags);
-        QFETCH(QString, comment);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("chart.pdf"));
         std::unique_ptr<QPrinter> printer(pdfPrinter(path));
         ScriptedPrompt prompt;
-        const ModuleStatistics s = sample(dataFlags);
+        const ModuleStatistics s = sampleRecord(dataFlags, true);
         ChartWindow window(s, QStringLiteral("Korvane"), prompt);
-        QVERIFY(!ChartPrintout::print(*printer, prompt, window, s, context(comment, true)));
+        QVERIFY(!ChartPrintout::print(*printer, prompt, window, s, context()));
         QVERIFY(prompt.shown().isEmpty());
 
-        // Header and summary, the title, then the axis texts of the chart, then the table.
-        const QStringList expected = onPaper(StatisticsReport::headerBlock(s, context(comment, true))
-                                             + StatisticsReport::summaryBlock(s, false))
-                                     << "ELAPSED TIME IN RPM BANDS";
-        const QStringList table = onPaper(StatisticsReport::rpmTable(s));
+        // Header and summary (without the empty line before the maximum RPM, and the WOT
+        // line only with flag 1), the title, then the axis texts of the chart, then the table.
+        QStringList summary = SampleSummary;
+        summary.removeAt(4);
+        if (!(dataFlags & 1))
+            summary.removeAt(2);
+        const QStringList expected = onPaper(SampleHeader + summary, true) << "ELAPSED TIME IN RPM BANDS";
+        const QStringList table = onPaper(SampleRpmTable.mid(2), true);
         const auto pages = pdfPages(path);
         QCOMPARE(pages.size(), 1);
         const QStringList page = onPaper(pages.first());
@@ -162,7 +138,7 @@ private Q_SLOTS:
         QCOMPARE(second, dir.filePath(QStringLiteral("chart-2.pdf")));
         QCOMPARE(QFile::exists(second), bool(dataFlags & 2));
         if (dataFlags & 2)
-            QCOMPARE(pdfPages(second), QList<QStringList>{onPaper(StatisticsReport::tempSection(s))});
+            QCOMPARE(pdfPages(second), QList<QStringList>{onPaper(SampleTempSection.mid(2), true)});
     }
 };
 

@@ -1,16 +1,22 @@
 #include "reports/ReportLayout.h"
+#include "support/ReportSample.h"
 #include "stats/ModuleStatistics.h"
 
 #include <QLocale>
 #include <QTest>
 
+Q_DECLARE_METATYPE(ModuleStatistics)
+Q_DECLARE_METATYPE(ReportContext)
+
 namespace {
-// The first text of each line, for following the table's order.
-QStringList labels(const ReportLines &lines)
+// The report as a terminal shows it, each line without the blanks after its last text.
+QStringList rendered(const ReportLines &lines)
 {
-    QStringList out;
-    for (const ReportLine &l : lines)
-        out << (l.items.isEmpty() ? QString() : l.items.first().text);
+    QStringList out = renderReportText(lines).split(QLatin1Char('\n'));
+    out.removeLast();
+    for (QString &line : out)
+        while (line.endsWith(QLatin1Char(' ')))
+            line.chop(1);
     return out;
 }
 }  // namespace
@@ -20,60 +26,74 @@ class tst_ReportLayout : public QObject {
 private Q_SLOTS:
     void lines_data()
     {
-        QTest::addColumn<QString>("comment");
-        QTest::addColumn<bool>("statusDisplay");
-        QTest::addColumn<int>("dataFlags");
-        QTest::addColumn<bool>("breakIn");
-        QTest::addColumn<bool>("rebuild");
+        QTest::addColumn<ModuleStatistics>("stats");
+        QTest::addColumn<ReportContext>("context");
+        QTest::addColumn<QStringList>("expected");
 
-        // Each condition leaves its lines out.
-        QTest::newRow("bare") << "" << false << 0 << false << false;
-        QTest::newRow("status, rebuild only") << "" << true << 0 << false << true;
-        QTest::newRow("temperatures") << "" << false << 2 << false << false;
-        QTest::newRow("everything") << "x" << true << 3 << true << false;
+        const QString time = QStringLiteral("6/15/2009 3:04:05 PM");
+        QTest::newRow("everything, both flags")
+            << sampleRecord(3, true) << ReportContext{"Korvane", "SN 12", time, true, {}, {}}
+            << SampleHeader + SampleSummary + QStringList{"", ""} + SampleRpmTable + SampleTempSection;
+        QTest::newRow("no comment, no status display, no flags")
+            << sampleRecord(0, true) << ReportContext{"Korvane", "", time, false, {}, {}}
+            << QStringList{"         Korvane Ignition Module Data",
+                           "         Downloaded:         6/15/2009 3:04:05 PM",
+                           "         Firmware ID:        RL-7.02",
+                           "         User Data:          HULL 4471",
+                           "",
+                           "         Summary Data",
+                           "         Total Hours:             1141.66",
+                           "         Engine Starts:           1234",
+                           "",
+                           "         Maximum Engine RPM:      6687",
+                           "         Seconds at RPM Limit:    124.45",
+                           "",
+                           ""} + SampleRpmTable;
+        QStringList blankTable = SampleRpmTable;
+        for (qsizetype i = 3; i < blankTable.size(); ++i)
+            blankTable[i] = blankTable[i].left(20).trimmed().prepend(QString(9, QLatin1Char(' ')));
+        QTest::newRow("nothing read: every value blank")
+            << sampleRecord(0, false) << ReportContext{"Korvane", "", time, true, {}, {}}
+            << QStringList{"         Korvane Ignition Module Data",
+                           "         Downloaded:         6/15/2009 3:04:05 PM",
+                           "         Firmware ID:",
+                           "         User Data:",
+                           "",
+                           "         Module Status: not read",
+                           "",
+                           "         Summary Data",
+                           "         Total Hours:",
+                           "         Engine Starts:",
+                           "",
+                           "         Maximum Engine RPM:",
+                           "         Seconds at RPM Limit:",
+                           "",
+                           ""} + blankTable;
+        QTest::newRow("a kept copy says where from and why")
+            << sampleRecord(0, true) << ReportContext{"Korvane", "", time, false, "/dev/ttyUSB0", "before Erase RPM Limit Data"}
+            << QStringList{"         Korvane Ignition Module Data",
+                           "         Downloaded:         6/15/2009 3:04:05 PM",
+                           "         Port:               /dev/ttyUSB0",
+                           "         Kept:               copy of the counters before Erase RPM Limit Data",
+                           "         Firmware ID:        RL-7.02",
+                           "         User Data:          HULL 4471",
+                           "",
+                           "         Summary Data",
+                           "         Total Hours:             1141.66",
+                           "         Engine Starts:           1234",
+                           "",
+                           "         Maximum Engine RPM:      6687",
+                           "         Seconds at RPM Limit:    124.45",
+                           "",
+                           ""} + SampleRpmTable;
     }
 
     void lines()
     {
-        QFETCH(QString, comment);
-        QFETCH(bool, statusDisplay);
-        QFETCH(int, dataFlags);
-        QFETCH(bool, breakIn);
-        QFETCH(bool, rebuild);
-
-        ModuleStatistics s;
-        s.parts = ModulePart::FirmwareId | ModulePart::UserData | ModulePart::Statistics | ModulePart::Temperatures
-                  | ModulePart::Status;
-        s.DataFlags = qint16(dataFlags);
-        s.BreakInLimit = breakIn;
-        s.EngineRebuild = rebuild;
-        const ReportContext context{QStringLiteral("Korvane"), comment, QStringLiteral("6/15/2009 3:04:05 PM"),
-                                    statusDisplay, {}, {}};
-        const ReportLines lines = StatisticsReport::lines(s, context);
-
-        QStringList expected{"Korvane Ignition Module Data", "Downloaded:"};
-        if (!comment.isEmpty())
-            expected << "Serial/Comment:";
-        expected << "Firmware ID:" << "User Data:" << "";
-        if (statusDisplay) {
-            QString status = breakIn ? "Module Status: Break-in RPM Limit Enabled"
-                                     : "Module Status: Break-in RPM Limit Disabled";
-            if (rebuild)
-                status += " & Engine Rebuild Flag Set";
-            expected << status << "";
-        }
-        expected << "Summary Data" << "Total Hours:";
-        if (dataFlags & 1)
-            expected << "Total Hours at WOT:";
-        expected << "Engine Starts:" << "" << "Maximum Engine RPM:" << "Seconds at RPM Limit:" << "" << ""
-                 << "Elapsed Time in RPM Bands" << "" << "RPM Band" << StatisticsReport::rpmBandLabels();
-        if (dataFlags & 2)
-            expected << "" << "" << "Elapsed Time in Temperature Bands" << "" << "Temp Band"
-                     << StatisticsReport::tempBandLabels();
-        QCOMPARE(labels(lines), expected);
-        for (const ReportLine &l : lines)
-            if (!l.items.isEmpty())
-                QCOMPARE(l.items.first().column, 10);
+        QFETCH(ModuleStatistics, stats);
+        QFETCH(ReportContext, context);
+        QFETCH(QStringList, expected);
+        QCOMPARE(rendered(StatisticsReport::lines(stats, context)), expected);
     }
 
     void timestamp_data()

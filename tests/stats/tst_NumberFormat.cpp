@@ -16,7 +16,7 @@ private Q_SLOTS:
         QTest::newRow("exact half goes up") << 0.125f << 2 << "0.13";
         // 2.675 is stored just below: the float's exact value rounds down
         QTest::newRow("below half") << 2.675f << 2 << "2.67";
-        QTest::newRow("carry") << 9.995f << 2 << "9.99";
+        QTest::newRow("carry into the decimals") << 0.19999f << 2 << "0.20";
         QTest::newRow("carry across the point") << 99.996f << 2 << "100.00";
         QTest::newRow("negative half") << -0.5f << 0 << "-1";
     }
