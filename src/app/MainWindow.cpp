@@ -111,6 +111,18 @@ MainWindow::MainWindow(const Configuration &config, ModuleSession &session, QWid
 
     buildMenus();
     buildControls();
+    // A download empties the window first and shows each part as it arrives; the status
+    // boxes change only with the whole download, when their flags are known.
+    ModuleOperations &operations = session.operations();
+    connect(&operations, &ModuleOperations::readStarted, this, [this] {
+        StatisticsPresenter::clear(*this);
+        m_unread->clear();
+    });
+    connect(&operations, &ModuleOperations::partRead, this,
+            [this](const Download &soFar) { StatisticsPresenter::show(soFar, *this, false); });
+    connect(&operations, &ModuleOperations::firmwareIdRead, this,
+            [this](const QString &id) { setField(Field::FirmwareID, StatisticsPresenter::firmwareIdCaption(id)); });
+
     m_ports = new PortsController(*this, *m_cboPort, *m_lblPortDevice, *m_mnuPorts, *m_mnuFindModule, session);
     m_logbook = new LogbookController(*this, *m_mnuLogbook, *m_mnuKeep, session);
     m_trace = new TraceController(*this, *m_mnuTrace, session.trace(), prompt());

@@ -228,15 +228,20 @@ private Q_SLOTS:
     {
         WindowRig rig(true, QStringLiteral("echo-full.bin"));
         rig.window->show();
+        rig.click("cmdReadStats");  // what a second download must not leave on screen meanwhile
+        rig.trace.clear();
         auto *ports = rig.find<QComboBox>("cboPort");
         int secondClicks = 0;
         std::optional<Qt::CursorShape> during;
         bool readersEnabled = true;
+        QString shownDuring;
         connect(&rig.port, &SimulatedPort::actionTaken, this, [&](const QString &event) {
             if (event == QLatin1String("write 15") && secondClicks == 0) {
                 ++secondClicks;
                 if (QApplication::overrideCursor())
                     during = QApplication::overrideCursor()->shape();
+                // Emptied first, then each part shown as it arrives: the ID is in, the totals not yet.
+                shownDuring = rig.text("lblFirmwareIDData") + '|' + rig.text("lblTotalHrsData");
                 readersEnabled = rig.find<QPushButton>("cmdPrint")->isEnabled()
                                  || rig.find<QPushButton>("cmdHistogram")->isEnabled()
                                  || rig.window->findChild<QAction *>(QStringLiteral("mnuPrintStat"))->isEnabled();
@@ -250,6 +255,7 @@ private Q_SLOTS:
         });
         rig.click("cmdReadStats");
         QCOMPARE(secondClicks, 1);
+        QCOMPARE(shownDuring, QStringLiteral("RL-7.02|"));
         QCOMPARE(during, std::optional<Qt::CursorShape>(Qt::WaitCursor));  // busy while talking, not after
         QVERIFY(!QApplication::overrideCursor());
         // What reads the operation's result waits for it.
