@@ -1,18 +1,25 @@
 #include "app/DialogPrompt.h"
+#include "app/ScreenFit.h"
 #include "link/LinkDiagnosis.h"
 #include "printing/StatisticsPrintout.h"
+#include "printing/Twips.h"
 #include "stats/ModuleOperations.h"
 #include "support/FakeSystem.h"
 #include "support/WindowRig.h"
 
 #include <QDialog>
+#include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
 namespace {
+int px(int twips) { return Twips::toPixels(twips, 96); }
+
 // The advice Find Module gives on a machine with every trouble at once, after an account
 // that names an adapter by its stable name: the longest box the program shows.
 QString noModuleText()
@@ -42,6 +49,67 @@ private Q_SLOTS:
     }
 
     void cleanupTestCase() { QSettings().clear(); }
+
+    void placement_data()
+    {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QRect>("client");
+        QTest::addColumn<bool>("scrolled");
+        // A window of 697 x 594 designed at (47, 78), in a frame of a 24-pixel title bar
+        // and 4-pixel borders.
+        QTest::newRow("room enough: the designed place") << QRect(0, 0, 1024, 740) << QRect(47, 78, 697, 594) << false;
+        QTest::newRow("a narrow screen: moved left") << QRect(0, 0, 720, 740) << QRect(19, 78, 697, 594) << false;
+        QTest::newRow("a panel at the top: moved down") << QRect(0, 80, 1024, 688) << QRect(47, 108, 697, 594) << false;
+        QTest::newRow("too short: cut, from the top") << QRect(0, 0, 800, 570) << QRect(47, 28, 697, 538) << true;
+        QTest::newRow("too small either way: the area's corner") << QRect(0, 0, 512, 360) << QRect(4, 28, 504, 328) << true;
+    }
+
+    void placement()
+    {
+        QFETCH(QRect, available);
+        QFETCH(QRect, client);
+        QFETCH(bool, scrolled);
+        const ScreenFit fit = ScreenFit::place(QRect(47, 78, 697, 594), QMargins(4, 28, 4, 4), available);
+        QCOMPARE(fit.client, client);
+        QCOMPARE(fit.scrolled, scrolled);
+    }
+
+    // Wholly on the screen; at its designed place where that keeps it there; scrolled to
+    // every button where the screen is too small for it.
+    void theMainWindowIsOnTheScreen()
+    {
+        WindowRig rig;
+        QMainWindow &window = *rig.window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QRect available = window.screen()->availableGeometry();
+        QVERIFY2(available.contains(window.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                            .arg(window.frameGeometry().x())
+                                                                            .arg(window.frameGeometry().y())
+                                                                            .arg(window.frameGeometry().width())
+                                                                            .arg(window.frameGeometry().height())));
+
+        const QWidget *client = rig.find<QWidget>("client");
+        const QSize natural(client->width(),
+                            client->height() + window.menuBar()->sizeHint().height() + window.statusBar()->sizeHint().height());
+        const QMargins frame(window.geometry().left() - window.frameGeometry().left(),
+                             window.geometry().top() - window.frameGeometry().top(),
+                             window.frameGeometry().right() - window.geometry().right(),
+                             window.frameGeometry().bottom() - window.geometry().bottom());
+        const QRect designed(QPoint(px(708), px(1176)), natural);
+        auto *scroll = qobject_cast<QScrollArea *>(window.centralWidget());
+        if (available.contains(designed.marginsAdded(frame)))
+            QVERIFY(window.geometry() == designed && !scroll);
+
+        for (QPushButton *button : client->findChildren<QPushButton *>()) {
+            if (scroll)
+                scroll->ensureWidgetVisible(button, 0, 0);
+            const QRect seen(button->mapTo(&window, QPoint(0, 0)), button->size());
+            const QRect room = scroll ? QRect(scroll->viewport()->mapTo(&window, QPoint(0, 0)), scroll->viewport()->size())
+                                      : window.rect();
+            QVERIFY2(room.contains(seen), qPrintable(button->objectName()));
+        }
+    }
 
     void boxesShowTheirWholeText_data()
     {
