@@ -83,11 +83,7 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QRect available = window.screen()->availableGeometry();
-        QVERIFY2(available.contains(window.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                                                            .arg(window.frameGeometry().x())
-                                                                            .arg(window.frameGeometry().y())
-                                                                            .arg(window.frameGeometry().width())
-                                                                            .arg(window.frameGeometry().height())));
+        QVERIFY2(available.contains(window.frameGeometry()), qPrintable(QDebug::toString(window.frameGeometry())));
 
         const QWidget *client = rig.find<QWidget>("client");
         const QSize natural(client->width(),
