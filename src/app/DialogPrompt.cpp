@@ -1,12 +1,10 @@
 #include "DialogPrompt.h"
 
+#include "InputBox.h"
+
 #include <QApplication>
-#include <QDialogButtonBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 // A box asked in the middle of a module operation shows the ordinary pointer, not the busy one.
@@ -16,8 +14,6 @@ struct ArrowWhileAsking {
     ArrowWhileAsking(const ArrowWhileAsking &) = delete;
     ArrowWhileAsking &operator=(const ArrowWhileAsking &) = delete;
 };
-// Room beside a title for the title bar's icon and buttons.
-constexpr int TitleBarRoomPx = 160;
 }  // namespace
 
 Box::Answer DialogPrompt::message(const QString &text, const QString &title, int style)
@@ -25,6 +21,7 @@ Box::Answer DialogPrompt::message(const QString &text, const QString &title, int
     const ArrowWhileAsking arrow;
     QMessageBox box(m_parent);
     box.setWindowTitle(Box::effectiveTitle(title));
+    box.setTextFormat(Qt::PlainText);  // a firmware ID or a path is shown as it is
     box.setText(text);
     box.setWindowModality(Qt::ApplicationModal);
     switch (Box::iconOf(style)) {
@@ -38,22 +35,26 @@ Box::Answer DialogPrompt::message(const QString &text, const QString &title, int
     struct Button {
         QMessageBox::StandardButton standard;
         Box::Answer answer;
+        const char *text = nullptr;  // where the standard text has no access key
     };
     QList<Button> buttons;
     switch (Box::buttonsOf(style)) {
     case Box::OkCancel: buttons = {{QMessageBox::Ok, Box::Ok}, {QMessageBox::Cancel, Box::Cancel}}; break;
     case Box::AbortRetryIgnore:
-        buttons = {{QMessageBox::Abort, Box::Abort}, {QMessageBox::Retry, Box::Retry}, {QMessageBox::Ignore, Box::Ignore}};
+        buttons = {{QMessageBox::Abort, Box::Abort, "&Abort"},
+                   {QMessageBox::Retry, Box::Retry, "&Retry"},
+                   {QMessageBox::Ignore, Box::Ignore, "&Ignore"}};
         break;
     case Box::YesNoCancel:
         buttons = {{QMessageBox::Yes, Box::Yes}, {QMessageBox::No, Box::No}, {QMessageBox::Cancel, Box::Cancel}};
         break;
     case Box::YesNo: buttons = {{QMessageBox::Yes, Box::Yes}, {QMessageBox::No, Box::No}}; break;
-    case Box::RetryCancel: buttons = {{QMessageBox::Retry, Box::Retry}, {QMessageBox::Cancel, Box::Cancel}}; break;
+    case Box::RetryCancel: buttons = {{QMessageBox::Retry, Box::Retry, "&Retry"}, {QMessageBox::Cancel, Box::Cancel}}; break;
     default: buttons = {{QMessageBox::Ok, Box::Ok}}; break;
     }
     for (const Button &b : buttons)
-        box.addButton(b.standard);
+        if (QPushButton *added = box.addButton(b.standard); b.text)
+            added->setText(QString::fromLatin1(b.text));
     const int defaultIndex = qMin(int(Box::defaultOf(style) / Box::DefaultButton2), int(buttons.size()) - 1);
     box.setDefaultButton(buttons[defaultIndex].standard);
     // Abort/Retry/Ignore has no way out but its three buttons.
@@ -71,22 +72,9 @@ Box::Answer DialogPrompt::message(const QString &text, const QString &title, int
 std::optional<QString> DialogPrompt::input(const QString &prompt, const QString &title, const QString &defaultText)
 {
     const ArrowWhileAsking arrow;
-    QDialog dialog(m_parent);
-    dialog.setWindowTitle(Box::effectiveTitle(title));
-    auto *text = new QLineEdit(defaultText, &dialog);
-    text->selectAll();
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    auto *layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(prompt, &dialog));
-    layout->addWidget(text);
-    layout->addWidget(buttons);
-    // Wide enough that the title bar shows the whole title.
-    QFont titleFont = dialog.font();
-    titleFont.setBold(true);
-    dialog.setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(dialog.windowTitle()) + TitleBarRoomPx);
-    if (dialog.exec() != QDialog::Accepted)
+    InputBox box(prompt, Box::effectiveTitle(title), defaultText, m_parent);
+    box.setWindowModality(Qt::ApplicationModal);
+    if (box.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text->text();
+    return box.text();
 }

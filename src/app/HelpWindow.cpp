@@ -1,5 +1,7 @@
 #include "HelpWindow.h"
 
+#include "CloseKeys.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -21,6 +23,9 @@ HelpWindow::HelpWindow(const QString &path, QWidget *parent) : QWidget(parent, Q
     m_browser = new QTextBrowser(splitter);
     m_browser->setOpenExternalLinks(false);
     splitter->setStretchFactor(1, 3);
+    m_contents->setAccessibleName(QStringLiteral("Contents"));
+    m_browser->setAccessibleName(QStringLiteral("Help Text"));
+    CloseKeys::install(*this, [this] { close(); }, CloseKeys::Escape::Add);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);

@@ -1,5 +1,6 @@
 #include "LogbookDialog.h"
 
+#include "CloseKeys.h"
 #include "link/Prompt.h"
 #include "logbook/Comparison.h"
 #include "logbook/Logbook.h"
@@ -28,6 +29,7 @@ LogbookDialog::LogbookDialog(const Logbook &logbook, Prompt &prompt, QWidget *pa
     m_filter->setObjectName(QStringLiteral("logbookFilter"));
     m_filter->setPlaceholderText(QStringLiteral("Filter by firmware ID or user data"));
     m_filter->setClearButtonEnabled(true);
+    m_filter->setAccessibleName(QStringLiteral("Filter"));
     m_table = new QTableWidget(0, ColumnCount, this);
     m_table->setHorizontalHeaderLabels({QStringLiteral("Date"), QStringLiteral("Firmware ID"), QStringLiteral("User Data"),
                                         QStringLiteral("Total Hours"), QStringLiteral("Engine Starts"),
@@ -36,7 +38,10 @@ LogbookDialog::LogbookDialog(const Logbook &logbook, Prompt &prompt, QWidget *pa
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->setTabKeyNavigation(false);  // one tab stop; the arrows move inside
+    m_table->setAccessibleName(QStringLiteral("Downloads"));
     m_comparison = new QPlainTextEdit(this);
+    m_comparison->setAccessibleName(QStringLiteral("Comparison"));
     m_comparison->setReadOnly(true);
     m_comparison->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_comparison->setPlaceholderText(QStringLiteral("Select two downloads of one engine to see what it ran between them."));
@@ -46,6 +51,7 @@ LogbookDialog::LogbookDialog(const Logbook &logbook, Prompt &prompt, QWidget *pa
     open->setObjectName(QStringLiteral("logbookOpen"));
     connect(open, &QPushButton::clicked, this, &LogbookDialog::openSelected);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    CloseKeys::install(*this, [this] { reject(); });
     connect(m_filter, &QLineEdit::textChanged, this, &LogbookDialog::refresh);
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &LogbookDialog::compare);
     connect(m_table, &QTableWidget::cellDoubleClicked, this, &LogbookDialog::openSelected);

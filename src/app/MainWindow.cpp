@@ -1,8 +1,10 @@
 #include "MainWindow.h"
 
+#include "ElidingLabel.h"
 #include "HelpWindow.h"
 #include "LogbookController.h"
 #include "PortsController.h"
+#include "ScreenFit.h"
 #include "TraceController.h"
 #include "link/ModuleLink.h"
 #include "link/Prompt.h"
@@ -26,7 +28,11 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
 #include <QTableWidget>
+#include <QWindow>
 
 #include <cmath>
 
@@ -39,6 +45,9 @@ const QColor LightGreen(128, 255, 128);
 const QColor LightYellow(255, 255, 128);
 const QColor LightRed(255, 128, 128);
 const QColor GridLines(192, 192, 192);
+
+// The frame's borders, allowed for before the window system says what they are.
+constexpr int FrameAllowancePx = 4;
 
 // Breaks a check box caption before the last word that would leave the box.
 void wrapCaption(QCheckBox *box)
@@ -82,9 +91,11 @@ QCheckBox *checkBox(QWidget *parent, const char *name, const char *text, int lef
     return box;
 }
 
-QLabel *valueLabel(QWidget *parent, const char *name, int left, int top, int width, int height)
+ElidingLabel *valueLabel(QWidget *parent, const char *name, int left, int top, int width, int height)
 {
-    QLabel *l = label(parent, name, "", left, top, width, height);
+    auto *l = new ElidingLabel(parent);
+    l->setObjectName(QLatin1String(name));
+    Twips::place(l, left, top, width, height);
     l->setFrameShape(QFrame::Box);
     l->setLineWidth(1);
     l->setAutoFillBackground(true);
@@ -274,8 +285,9 @@ void MainWindow::buildControls()
     m_cboPort->setEditable(false);
     Twips::place(m_cboPort, 840, 480, 1188, 336);
     // Which device the chosen entry leads to: a port number alone tells a user nothing.
-    m_lblPortDevice = label(m_fraPortSelect, "lblPortDevice", "", 120, 960, 2172, 852);
-    m_lblPortDevice->setWordWrap(true);
+    m_lblPortDevice = new ElidingLabel(m_fraPortSelect);
+    m_lblPortDevice->setObjectName(QStringLiteral("lblPortDevice"));
+    Twips::place(m_lblPortDevice, 120, 960, 2172, 852);
     m_lblPortDevice->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     QFont small = m_lblPortDevice->font();
     small.setBold(false);
@@ -316,12 +328,75 @@ void MainWindow::buildControls()
     connect(m_chkEngineRebuild, &QCheckBox::clicked, this,
             [this] { m_session.operations().engineRebuildClicked(*this); });
 
+    nameControls();
+
+    // Where a printout went, and other news that needs no box.
+    statusBar()->setSizeGripEnabled(false);
+
     // Fixed single border: the user cannot drag the size.
     adjustSize();
     setFixedSize(sizeHint());
-    // The client area, not the frame, goes to the designed place.
-    setGeometry(QRect(QPoint(Twips::toPixels(708, logicalDpiX()), Twips::toPixels(1176, logicalDpiY())), size()));
+    fitToScreen();
     m_cboPort->setFocus();
+}
+
+void MainWindow::nameControls()
+{
+    // What a screen reader calls each control. A value field is named by its caption,
+    // whose label it becomes the buddy of; its value is its description.
+    const auto byCaption = [this](const char *caption, QWidget *field, const char *name) {
+        findChild<QLabel *>(QLatin1String(caption))->setBuddy(field);
+        field->setAccessibleName(QString::fromLatin1(name));
+    };
+    byCaption("lblTotalHrs", valueField(Field::TotalHrs), "Total Hours");
+    byCaption("lblWOTTotalHrs", valueField(Field::WOTTotalHrs), "Total Hours at WOT");
+    byCaption("lblMaxRPM", valueField(Field::MaxRPM), "Maximum Engine RPM");
+    byCaption("lblLimitSecs", valueField(Field::LimitSecs), "Seconds at RPM Limit");
+    byCaption("lblEngStarts", valueField(Field::EngStarts), "Engine Starts");
+    byCaption("lblID", valueField(Field::FirmwareID), "Firmware ID");
+    byCaption("lblUserData", m_txtUserData, "User Data");
+    byCaption("lblPort", m_cboPort, "Port");
+    m_lblPortDevice->setAccessibleName(QStringLiteral("Port Device"));
+    // The caption is wrapped for the box; its name is one line.
+    m_chkBreakInLimit->setAccessibleName(QStringLiteral("Break-in RPM Limit Enabled"));
+    grid(Grid::HoursLow)->setAccessibleName(QStringLiteral("Hours in RPM Bands, Idle to 3999"));
+    grid(Grid::HoursHigh)->setAccessibleName(QStringLiteral("Hours in RPM Bands, 4000 to 6999"));
+    grid(Grid::TempHours)->setAccessibleName(QStringLiteral("Hours in Temperature Bands"));
+}
+
+void MainWindow::fitToScreen()
+{
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    // The client area, not the frame, goes to the designed place. Until the window is
+    // shown its frame is not known: a title bar and thin borders are allowed for.
+    const QRect designed(QPoint(Twips::toPixels(708, logicalDpiX()), Twips::toPixels(1176, logicalDpiY())), size());
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull())
+        frame = QMargins(FrameAllowancePx, FrameAllowancePx + style()->pixelMetric(QStyle::PM_TitleBarHeight),
+                         FrameAllowancePx, FrameAllowancePx);
+    const QRect available = screen->availableGeometry();
+    ScreenFit fit = ScreenFit::place(designed, frame, available);
+    if (fit.scrolled) {
+        // Room for a scroll bar beside the contents, in the direction that is cut.
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        QRect barred = designed;
+        if (fit.client.height() < designed.height())
+            barred.setWidth(barred.width() + bar);
+        if (fit.client.width() < designed.width())
+            barred.setHeight(barred.height() + bar);
+        fit = ScreenFit::place(barred, frame, available);
+        if (!qobject_cast<QScrollArea *>(centralWidget())) {
+            auto *scroll = new QScrollArea;
+            scroll->setObjectName(QStringLiteral("clientScroll"));
+            scroll->setFrameShape(QFrame::NoFrame);
+            scroll->setWidget(takeCentralWidget());
+            setCentralWidget(scroll);
+        }
+    }
+    setFixedSize(fit.client.size());
+    setGeometry(fit.client);
 }
 
 void MainWindow::load()
@@ -364,6 +439,13 @@ void MainWindow::load()
             for (int c = 0; c < GridColumns; ++c)
                 m_grids[g]->item(0, c)->setText(headers[g]->at(c));
             m_grids[g]->item(1, 0)->setText(QStringLiteral("Hours"));
+            // The same texts as the grid's own (hidden) headers: a screen reader names each
+            // value by its band and its row.
+            QStringList bands;
+            for (const QString &h : *headers[g])
+                bands << h.trimmed();
+            m_grids[g]->setHorizontalHeaderLabels(bands);
+            m_grids[g]->setVerticalHeaderLabels({bands.first(), QStringLiteral("Hours")});
         }
 
         // Temperature colours, both rows.
@@ -392,7 +474,7 @@ void MainWindow::load()
 
 // --- the view ----------------------------------------------------------------------------
 
-QLabel *MainWindow::valueField(Field field) const
+ElidingLabel *MainWindow::valueField(Field field) const
 {
     return m_fields[int(field)];
 }
@@ -405,7 +487,7 @@ QTableWidget *MainWindow::grid(Grid g) const
 void MainWindow::setField(Field field, const QString &caption)
 {
     m_captions[int(field)] = caption;
-    valueField(field)->setText(Twips::shownCaption(caption));
+    valueField(field)->setFullText(Twips::shownCaption(caption));
 }
 
 QString MainWindow::caption(Field field) const

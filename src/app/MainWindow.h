@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class ElidingLabel;
 class HelpWindow;
 class LogbookController;
 class ModuleSession;
@@ -86,6 +87,9 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void nameControls();
+    // Keeps the whole window on the screen's available area.
+    void fitToScreen();
     void load();
     void resetPort();
 
@@ -102,7 +106,7 @@ private:
     void showUnread(const Download &download);
 
     QTableWidget *makeGrid(QWidget *parent, const char *name, int top);
-    QLabel *valueField(Field field) const;
+    ElidingLabel *valueField(Field field) const;
     QTableWidget *grid(Grid grid) const;
 
     const Configuration &m_config;
@@ -116,14 +120,14 @@ private:
     QGroupBox *m_fraStatusDisplay = nullptr;
     QGroupBox *m_fraPortSelect = nullptr;
     QLabel *m_lblWOTTotalHrs = nullptr;
-    QLabel *m_fields[6] = {};
+    ElidingLabel *m_fields[6] = {};
     QString m_captions[6];
     QLineEdit *m_txtUserData = nullptr;
     QTableWidget *m_grids[3] = {};
     QCheckBox *m_chkBreakInLimit = nullptr;
     QCheckBox *m_chkEngineRebuild = nullptr;
     QComboBox *m_cboPort = nullptr;
-    QLabel *m_lblPortDevice = nullptr;
+    ElidingLabel *m_lblPortDevice = nullptr;
     QAction *m_mnuErase = nullptr;
     QAction *m_mnuPrintStat = nullptr;
     QAction *m_mnuPorts = nullptr;

@@ -1,6 +1,8 @@
 #include "PortsController.h"
 
+#include "ElidingLabel.h"
 #include "MainWindow.h"
+#include "PortPresenceDelegate.h"
 #include "PortsDialog.h"
 #include "link/LinkDiagnosis.h"
 #include "link/ModuleFinder.h"
@@ -16,14 +18,16 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
-#include <QLabel>
+#include <QScrollBar>
 #include <QSettings>
 
-PortsController::PortsController(MainWindow &window, QComboBox &list, QLabel &device, QAction &ports,
+PortsController::PortsController(MainWindow &window, QComboBox &list, ElidingLabel &device, QAction &ports,
                                  QAction &findModule, ModuleSession &session)
     : QObject(&window), m_window(window), m_cboPort(&list), m_device(device), m_session(session)
 {
+    m_cboPort->setItemDelegate(new PortPresenceDelegate(m_cboPort));
     connect(m_cboPort, &QComboBox::currentIndexChanged, this, &PortsController::cboPort_Click);
     connect(&ports, &QAction::triggered, this, &PortsController::showPortsDialog);
     connect(&findModule, &QAction::triggered, this, &PortsController::findModule);
@@ -58,7 +62,7 @@ void PortsController::cboPort_Click(int index)
         return;
     }
     m_portIndex = index;
-    m_device.setText(portDescription(index + 1));
+    m_device.setFullText(portDescription(index + 1));
     StepRunner s(m_session.prompt());
     s.operation([&] {
         const int number = index + 1;
@@ -81,12 +85,22 @@ void PortsController::setDiscovery(PortDiscovery &discovery)
 
 QString PortsController::portDescription(int number) const
 {
+    // The simulated module answers on every entry, whatever the settings map them to.
+    if (m_session.simulated() != ModuleSession::Simulated::No)
+        return QString::fromLatin1(SimulatedText);
     const QString device = PortNames::deviceFor(number, QSettings());
     if (!m_discovery)
         return device;
     if (const SerialDevice *present = m_discovery->find(device))
         return present->label();
-    return device + QStringLiteral(" (not present)");
+    return m_discovery->isPresent(device) ? device : device + QLatin1String(NotPresentSuffix);
+}
+
+bool PortsController::leadsToPresentDevice(int number) const
+{
+    if (m_session.simulated() != ModuleSession::Simulated::No)
+        return true;
+    return m_discovery && m_discovery->isPresent(PortNames::deviceFor(number, QSettings()));
 }
 
 void PortsController::refresh()
@@ -95,19 +109,23 @@ void PortsController::refresh()
         QSettings settings;
         PortNames::mapDetected(settings, m_discovery->devices());
     }
-    // Entries that lead to a device present stand out in bold; every entry's tooltip
-    // names its device. The texts stay "Com1" to "Com255".
-    const QSettings settings;
+    // Entries that lead to a device present are marked in the list (and said so to a
+    // screen reader); every entry's tooltip names its device. The texts stay "Com1" to
+    // "Com255".
     for (int i = 0; i < m_cboPort->count(); ++i) {
-        const QString device = PortNames::deviceFor(i + 1, settings);
-        const bool present = m_discovery && m_discovery->find(device);
+        const bool present = leadsToPresentDevice(i + 1);
         m_cboPort->setItemData(i, portDescription(i + 1), Qt::ToolTipRole);
-        QFont font = m_cboPort->font();
-        font.setBold(present);
-        m_cboPort->setItemData(i, present ? QVariant(font) : QVariant(), Qt::FontRole);
+        m_cboPort->setItemData(i, present, PortPresenceDelegate::PresentRole);
+        m_cboPort->setItemData(i, present ? m_cboPort->itemText(i) + QLatin1String(PortPresenceDelegate::PresentSuffix)
+                                          : QVariant(),
+                               Qt::AccessibleTextRole);
     }
+    // The list opens wide enough for the marks, though the box itself is narrow.
+    QAbstractItemView *list = m_cboPort->view();
+    list->setMinimumWidth(list->sizeHintForColumn(0) + list->verticalScrollBar()->sizeHint().width()
+                          + 2 * list->frameWidth());
     if (m_cboPort->currentIndex() >= 0)
-        m_device.setText(portDescription(m_cboPort->currentIndex() + 1));
+        m_device.setFullText(portDescription(m_cboPort->currentIndex() + 1));
 }
 
 void PortsController::showPortsDialog()

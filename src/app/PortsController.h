@@ -2,12 +2,12 @@
 
 #include <QObject>
 
+class ElidingLabel;
 class MainWindow;
 class ModuleSession;
 class PortDiscovery;
 class QAction;
 class QComboBox;
-class QLabel;
 class StepRunner;
 
 // The port choice beside the main window's form: the Com1..Com255 list with the device
@@ -17,7 +17,7 @@ class StepRunner;
 class PortsController : public QObject {
     Q_OBJECT
 public:
-    PortsController(MainWindow &window, QComboBox &list, QLabel &device, QAction &ports, QAction &findModule,
+    PortsController(MainWindow &window, QComboBox &list, ElidingLabel &device, QAction &ports, QAction &findModule,
                     ModuleSession &session);
 
     // Fills the list and selects the stored port, as steps of the window's load.
@@ -26,8 +26,12 @@ public:
     void setDiscovery(PortDiscovery &discovery);
     // The device behind a port entry, as the list's tooltip and the label under it show it.
     QString portDescription(int number) const;
+    // Whether the entry leads to a device that is there: the list marks it so.
+    bool leadsToPresentDevice(int number) const;
 
     static constexpr int PortCount = 255;
+    static constexpr char SimulatedText[] = "Simulated module (demo)";
+    static constexpr char NotPresentSuffix[] = " (not present)";
     static constexpr char FindTitle[] = "Find Module";
 
 private:
@@ -38,7 +42,7 @@ private:
 
     MainWindow &m_window;
     QComboBox *m_cboPort;
-    QLabel &m_device;
+    ElidingLabel &m_device;
     ModuleSession &m_session;
     PortDiscovery *m_discovery = nullptr;
     int m_portIndex = -1;

@@ -1,6 +1,7 @@
 #include "ReportActions.h"
 
 #include "MainWindow.h"
+#include "PdfDestination.h"
 #include "link/Prompt.h"
 #include "printing/ChartPrintout.h"
 #include "printing/ChartWindow.h"
@@ -11,6 +12,7 @@
 #include "stats/StatisticsPresenter.h"
 
 #include <QLocale>
+#include <QStatusBar>
 
 ReportActions::ReportActions(MainWindow &window, QPrinter &printer)
     : QObject(&window), m_window(window), m_printer(printer)
@@ -60,8 +62,12 @@ void ReportActions::printStatistics()
     ModuleStatistics stats;
     if (!record(stats))
         return;
+    const QStringList files = PdfDestination::files(printer(), 1);
+    if (!PdfDestination::mayReplace(files, m_window.prompt()))
+        return;
     const QString comment = StatisticsPrintout::askComment(m_window.prompt());
-    StatisticsPrintout::print(printer(), m_window.prompt(), stats, context(comment));
+    if (!StatisticsPrintout::print(printer(), m_window.prompt(), stats, context(comment)))
+        m_window.statusBar()->showMessage(PdfDestination::doneText(printer(), files));
 }
 
 void ReportActions::printSetup()
@@ -83,8 +89,14 @@ void ReportActions::histogram()
     // A new window for every showing, so that nothing of the last one survives.
     ChartWindow chart(stats, maker, m_window.prompt(), &m_window);
     connect(&chart, &ChartWindow::printChartRequested, this, [&] {
+        // The temperatures are a document of their own.
+        const QStringList files = PdfDestination::files(printer(), stats.recordsTemperatures() ? 2 : 1);
+        if (!PdfDestination::mayReplace(files, m_window.prompt()))
+            return;
         const QString comment = StatisticsPrintout::askComment(m_window.prompt());
-        ChartPrintout::print(printer(), m_window.prompt(), chart, stats, context(comment));
+        // The main window's status bar shows below the chart, which opens over its middle.
+        if (!ChartPrintout::print(printer(), m_window.prompt(), chart, stats, context(comment)))
+            m_window.statusBar()->showMessage(PdfDestination::doneText(printer(), files));
     });
     connect(&chart, &ChartWindow::printSetupRequested, this, [&] { printSetupFrom(&chart); });
     Q_EMIT chartOpened(&chart);

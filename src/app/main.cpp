@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QPrinter>
 
 #include <cstdio>
@@ -18,6 +19,17 @@
 
 namespace {
 constexpr int ExitUsage = 2;
+constexpr char DesktopName[] = "org.runlog.Runlog";
+
+// The installed icon from the icon theme; run from the build folder, the same pictures
+// built into the program.
+QIcon programIcon()
+{
+    QIcon builtIn;
+    for (const char *size : {"48", "256"})
+        builtIn.addFile(QStringLiteral(":/icons/runlog-%1.png").arg(QLatin1String(size)));
+    return QIcon::fromTheme(QLatin1String(DesktopName), builtIn);
+}
 
 // The options, read before the GUI exists, so that --help and --version work without a
 // display. Returns an exit status when the program has nothing more to do.
@@ -73,6 +85,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Runlog"));
     QCoreApplication::setApplicationName(QStringLiteral("Runlog"));
     QCoreApplication::setApplicationVersion(QStringLiteral(RUNLOG_VERSION));
+    // Docks and task bars match the windows to the desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QLatin1String(DesktopName));
+    QApplication::setWindowIcon(programIcon());
 
     // The configuration lists, written once by the splash and only read afterwards.
     Configuration configuration;

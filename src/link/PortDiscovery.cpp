@@ -1,9 +1,14 @@
 #include "PortDiscovery.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 QString canonical(const QString &path)
@@ -126,6 +131,22 @@ const SerialDevice *PortDiscovery::find(const QString &path) const
         if (path == d.path || path == d.stableName || target == canonical(d.path))
             return &d;
     return nullptr;
+}
+
+bool PortDiscovery::isPresent(const QString &path) const
+{
+    if (find(path))
+        return true;
+    static const QRegularExpression uartNode(QStringLiteral("^ttyS[0-9]+$"));
+    const QString target = canonical(path);
+    if (uartNode.match(QFileInfo(target).fileName()).hasMatch())
+        return false;
+#ifdef Q_OS_UNIX
+    struct stat status {};
+    return ::stat(QFile::encodeName(target).constData(), &status) == 0 && S_ISCHR(status.st_mode);
+#else
+    return false;
+#endif
 }
 
 QStringList PortDiscovery::mappedNames() const

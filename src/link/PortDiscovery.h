@@ -26,6 +26,11 @@ public:
 
     // The device a path leads to, if it is present (by its node, its stable name or a link to either).
     const SerialDevice *find(const QString &path) const;
+    // Whether a path a port is mapped to leads to a device that is there: one of devices(),
+    // or a character device of a kind the scan does not list (a pseudo-terminal behind a
+    // link, such as runlog-modsim --link makes). The computer's own ttyS nodes exist
+    // whether or not a UART is behind them: for those only the scan can tell.
+    bool isPresent(const QString &path) const;
 
     // Manufacturer, adapter and serial number from a stable name such as
     // "usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0".

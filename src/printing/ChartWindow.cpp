@@ -4,6 +4,7 @@
 #include "link/StepRunner.h"
 #include "reports/ReportLayout.h"
 #include "stats/ModuleStatistics.h"
+#include "stats/NumberFormat.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
@@ -63,6 +64,10 @@ ChartWindow::ChartWindow(const ModuleStatistics &stats, const QString &makerName
     m_chart->setBackgroundRoundness(0);
     m_view = new QChartView(m_chart, client);
     m_view->setObjectName(QStringLiteral("Chart2D1"));
+    // One stop for the keyboard and a screen reader: the chart, named, with its values as
+    // its description; its drawing surface is a part of it.
+    m_view->setAccessibleName(QStringLiteral("Hours in RPM Bands"));
+    m_view->viewport()->setFocusPolicy(Qt::NoFocus);
     m_view->setRenderHint(QPainter::Antialiasing);
     Twips::place(m_view, 120, 120, 8775, 6255);
     // Rendered before it was ever shown (a printout from the command line), the chart
@@ -128,6 +133,12 @@ void ChartWindow::load(const ModuleStatistics &stats, const QString &makerName, 
             y->setLabelFormat(QStringLiteral("%.%1f").arg(labelDecimals(spacing)));
             return succeeded();
         });
+        // What the bars show, for a screen reader.
+        QStringList bars;
+        const QStringList labels = StatisticsReport::rpmBandLabels();
+        for (int k = 0; k < Points; ++k)
+            bars << QStringLiteral("%1: %2 hours").arg(labels[k].trimmed(), NumberFormat::hours(stats.RPMBandHours[size_t(k)]));
+        m_view->setAccessibleDescription(bars.join(QStringLiteral(", ")));
         setPointColour(1, QColor(128, 128, 255));
         setPointColour(11, QColor(255, 255, 0));
         setPointColour(12, QColor(255, 0, 0));

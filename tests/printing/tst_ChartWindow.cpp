@@ -4,6 +4,7 @@
 #include "support/WindowRig.h"
 
 #include <QPrinterInfo>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QPrinter>
 #include <QStandardPaths>
@@ -86,6 +87,80 @@ private Q_SLOTS:
         rig.click("cmdPrint");
         QVERIFY(!QFile::exists(stale));
         QCOMPARE(rig.prompt.texts().last(), ReportPrinter::noPrinterText());
+    }
+
+    // A PDF chosen in Print Setup is printed to again and again: each time the user is asked
+    // before the last one is replaced, and told where the printout went.
+    void printingToAFileAsksBeforeReplacingAndSaysWhere_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("files");  // what one printout writes
+        QTest::newRow("statistics") << "cmdPrint" << QStringList{"out.pdf"};
+        QTest::newRow("chart, and its temperatures beside it") << "mnuPrintChart" << QStringList{"out.pdf", "out-2.pdf"};
+    }
+
+    void printingToAFileAsksBeforeReplacingAndSaysWhere()
+    {
+        QFETCH(QString, button);
+        QFETCH(QStringList, files);
+        WindowRig rig(true, QStringLiteral("echo-full.bin"));
+        QTemporaryDir dir;
+        for (QString &f : files)
+            f = dir.filePath(f);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFileName(files.first());
+        ReportActions actions(*rig.window, printer);
+        // Print Setup, accepted as it opens: printing to the file already named.
+        QTimer::singleShot(0, this, [] {
+            if (auto *setup = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                setup->accept();
+        });
+        actions.printSetup();
+        rig.click("cmdReadStats");
+        connect(&actions, &ReportActions::chartOpened, this, [&](QWidget *chart) {
+            QTimer::singleShot(0, chart, [chart] {
+                chart->findChild<QAction *>(QStringLiteral("mnuPrintChart"))->trigger();
+                chart->close();
+            });
+        });
+        const auto print = [&] { rig.click(button == QLatin1String("cmdPrint") ? "cmdPrint" : "cmdHistogram"); };
+        const auto contents = [&] {
+            QStringList heads;
+            for (const QString &f : files) {
+                QFile file(f);
+                heads << (file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.read(4)) : QString());
+            }
+            return heads;
+        };
+        const auto boxTitles = [&] {
+            QStringList titles;
+            for (const auto &box : rig.prompt.shown())
+                titles << box.title;
+            return titles;
+        };
+
+        print();
+        QCOMPARE(contents(), QStringList(files.size(), QStringLiteral("%PDF")));
+        QVERIFY(!boxTitles().contains(QStringLiteral("Print to File")));
+        QCOMPARE(rig.window->statusBar()->currentMessage(), QStringLiteral("Printed to %1.").arg(files.join(" and ")));
+
+        // The user's answer decides: No keeps every file as it is and prints nothing (not
+        // even the comment box comes), Yes replaces them.
+        for (const Box::Answer answer : {Box::No, Box::Yes}) {
+            for (const QString &f : files) {
+                QFile file(f);
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
+            }
+            rig.window->statusBar()->clearMessage();
+            rig.prompt.clear();
+            rig.prompt.answer({answer});
+            print();
+            QCOMPARE(boxTitles().first(), QStringLiteral("Print to File"));
+            QVERIFY2(rig.prompt.texts().first().contains(files.last()), qPrintable(rig.prompt.texts().first()));
+            QCOMPARE(boxTitles().size(), answer == Box::No ? 1 : 2);
+            QCOMPARE(contents(), QStringList(files.size(), answer == Box::No ? QStringLiteral("kept") : QStringLiteral("%PDF")));
+            QCOMPARE(rig.window->statusBar()->currentMessage().isEmpty(), answer == Box::No);
+        }
     }
 
     void emptyBuffer_data()
