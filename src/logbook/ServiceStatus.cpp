@@ -25,9 +25,10 @@ std::optional<double> ServiceStatus::hoursToGo() const
     return double(tenthsToGo) / 10;
 }
 
-QString ServiceStatus::text() const
+QString ServiceStatus::text(QChar decimal) const
 {
-    const QString hours = NumberFormat::fixed(std::abs(double(tenthsToGo)) / 10, 1);
+    const double tenths = std::abs(double(tenthsToGo)) / 10;
+    const QString hours = decimal.isNull() ? NumberFormat::fixed(tenths, 1) : NumberFormat::fixed(tenths, 1, decimal);
     switch (state) {
     case State::NoInterval: return QStringLiteral("no service interval");
     case State::DueIn: return QStringLiteral("due in %1 h").arg(hours);

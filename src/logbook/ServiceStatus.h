@@ -19,8 +19,8 @@ struct ServiceStatus {
     static ServiceStatus of(std::optional<double> interval, double hoursSinceService);
 
     // "due in 12.4 h", "due now", "overdue by 3.1 h" or "no service interval", with the
-    // decimal mark of the user's locale.
-    QString text() const;
+    // decimal mark given, or else the user's locale's.
+    QString text(QChar decimal = {}) const;
     // The hours to go, below zero once overdue (none without an interval).
     std::optional<double> hoursToGo() const;
 };
