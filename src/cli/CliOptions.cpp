@@ -120,7 +120,9 @@ std::optional<QString> CliOptions::parse(const QStringList &arguments, CliOption
         const QString what = words.value(1);
         if (!LogbookCommands.contains(what))
             return QStringLiteral("logbook takes list, show ID, diff ID1 ID2, export or print ID");
-        takes = what == QLatin1String("diff") ? 3 : what == QLatin1String("show") || what == QLatin1String("print") ? 2 : 1;
+        takes = what == QLatin1String("diff")                                                                ? 3
+                : what == QLatin1String("show") || what == QLatin1String("print") || what == QLatin1String("verify") ? 2
+                                                                                                                      : 1;
         static const QRegularExpression sha256(QStringLiteral("^[0-9A-Fa-f]{64}$"));
         if (what == QLatin1String("verify")) {
             if (words.size() > 2 && !sha256.match(words[2]).hasMatch())
