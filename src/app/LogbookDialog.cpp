@@ -1,5 +1,6 @@
 #include "LogbookDialog.h"
 
+#include "EnginesView.h"
 #include "link/Prompt.h"
 #include "logbook/Comparison.h"
 #include "logbook/Logbook.h"
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -19,7 +21,7 @@ namespace {
 enum Column { Date, FirmwareID, UserData, TotalHours, EngineStarts, Reason, ColumnCount };
 }
 
-LogbookDialog::LogbookDialog(const Logbook &logbook, Prompt &prompt, QWidget *parent)
+LogbookDialog::LogbookDialog(Logbook &logbook, Prompt &prompt, QWidget *parent)
     : QDialog(parent), m_logbook(logbook), m_prompt(prompt)
 {
     setObjectName(QStringLiteral("logbookDialog"));
@@ -50,12 +52,26 @@ LogbookDialog::LogbookDialog(const Logbook &logbook, Prompt &prompt, QWidget *pa
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &LogbookDialog::compare);
     connect(m_table, &QTableWidget::cellDoubleClicked, this, &LogbookDialog::openSelected);
 
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("logbookTabs"));
+    auto *downloads = new QWidget(m_tabs);
+    auto *downloadsLayout = new QVBoxLayout(downloads);
+    downloadsLayout->addWidget(m_filter);
+    downloadsLayout->addWidget(m_table, 3);
+    downloadsLayout->addWidget(m_comparison, 2);
+    m_tabs->addTab(downloads, QStringLiteral("&Downloads"));
+    m_engines = new EnginesView(logbook, prompt, m_tabs);
+    m_tabs->addTab(m_engines, QStringLiteral("&Engines"));
+    connect(m_engines, &EnginesView::openRequested, this, [this](const Download &d) {
+        Q_EMIT openRequested(d);
+        accept();
+    });
+    connect(m_engines, &EnginesView::enginesChanged, this, &LogbookDialog::enginesChanged);
+
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_filter);
-    layout->addWidget(m_table, 3);
-    layout->addWidget(m_comparison, 2);
+    layout->addWidget(m_tabs);
     layout->addWidget(buttons);
-    resize(820, 560);
+    resize(980, 640);
     refresh();
 }
 
@@ -80,6 +96,10 @@ void LogbookDialog::refresh()
 
 void LogbookDialog::openSelected()
 {
+    if (m_tabs->currentWidget() == m_engines) {
+        m_engines->openSelected();
+        return;
+    }
     const QModelIndexList rows = m_table->selectionModel()->selectedRows();
     if (rows.isEmpty())
         return;
