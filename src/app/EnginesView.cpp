@@ -17,6 +17,7 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -95,6 +96,7 @@ EnginesView::EnginesView(Logbook &logbook, Prompt &prompt, QWidget *parent)
     m_sincePrevious->setObjectName(QStringLiteral("engineSincePrevious"));
     m_sincePrevious->setReadOnly(true);
     m_sincePrevious->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_sincePrevious->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_sincePrevious->setPlaceholderText(QStringLiteral("Choose a download to see what ran since the one before."));
 
     m_serviced = new QPushButton(QStringLiteral("Mark &Serviced"), this);
@@ -116,12 +118,14 @@ EnginesView::EnginesView(Logbook &logbook, Prompt &prompt, QWidget *parent)
     actions->addWidget(m_move);
     actions->addWidget(m_open);
 
+    details->setMaximumWidth(380);
+    m_sincePrevious->setMaximumWidth(420);
     auto *top = new QHBoxLayout;
-    top->addWidget(m_engines, 3);
-    top->addWidget(details, 2);
+    top->addWidget(m_engines, 1);
+    top->addWidget(details);
     auto *below = new QHBoxLayout;
-    below->addWidget(m_history, 3);
-    below->addWidget(m_sincePrevious, 2);
+    below->addWidget(m_history, 1);
+    below->addWidget(m_sincePrevious);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 2);
     layout->addWidget(new QLabel(QStringLiteral("History, oldest first: hours ran since the download before, carried on "
@@ -217,7 +221,9 @@ void EnginesView::showEntry()
         return;
     for (const HistoryEntry &e : m_logbook.history(chosenEngine()))
         if (e.id == download)
-            m_sincePrevious->setPlainText(renderReportText(EngineReport::sincePrevious(e)));
+            // Without the page's left margin, which a pane has no use for.
+            m_sincePrevious->setPlainText(renderReportText(EngineReport::sincePrevious(e))
+                                              .replace(QRegularExpression(QStringLiteral("(^|\n) {9}")), QStringLiteral("\\1")));
 }
 
 QString EnginesView::sincePrevious() const

@@ -71,7 +71,7 @@ LogbookDialog::LogbookDialog(Logbook &logbook, Prompt &prompt, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     layout->addWidget(buttons);
-    resize(980, 640);
+    resize(1180, 700);
     refresh();
 }
 
