@@ -45,7 +45,7 @@ const char *const Migrations[Logbook::SchemaVersion] = {
     "last_download INTEGER, last_taken_at INTEGER, lifetime_counts INTEGER NOT NULL, service_download INTEGER, "
     "service_counts INTEGER);"
     "ALTER TABLE download ADD COLUMN engine_id INTEGER REFERENCES engine (id);"
-    "CREATE INDEX download_engine ON download (engine_id, taken_at, id);"
+    "CREATE INDEX download_engine ON download (engine_id, taken_at);"
     // The copies kept before clearings, which a history looks for where a counter went down.
     "CREATE INDEX download_kept ON download (taken_at) WHERE reason <> ''",
 };
