@@ -35,7 +35,7 @@ struct Column {
 };
 constexpr Column Columns[] = {{1, 8, "Download"}, {11, 0, "Date"},   {32, 9, "Hours"},   {42, 7, "Ran"},
                               {50, 6, "WOT"},     {57, 6, "Starts"}, {64, 8, "Limit s"}, {73, 7, "Max RPM"},
-                              {81, 7, "Since"},   {90, 0, "Service"}};
+                              {81, 9, "Since svc"}, {92, 0, "Service"}};
 }  // namespace
 
 QString clearingNote(const HistoryEntry &e)
