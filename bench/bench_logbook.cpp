@@ -1,8 +1,11 @@
-// A logbook of 100,000 downloads: the time to keep one, list the newest 100 (and opened
-// read-only, beside the writing connection), filter by user data, open one and export
-// every one, and the room a download takes on disk.
+// A logbook of 100,000 downloads of 1,000 engines: the time to bring it up from the
+// version before engines, keep one, list the newest 100 (and opened read-only, beside the
+// writing connection), filter by user data, open one, export every one, show an engine's
+// history, list the engines and find a download by its image's hash, and the room a
+// download takes on disk.
 #include "cli/RecordFormat.h"
 #include "logbook/Logbook.h"
+#include "logbook/ModuleImage.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -15,6 +18,7 @@
 
 namespace {
 constexpr int Downloads = 100000;
+constexpr int Engines = 1000;
 
 Download sample(int i)
 {
@@ -27,7 +31,7 @@ Download sample(int i)
         d.statistics[size_t(k)] = quint8((i + k * 13) & 0x7F);
     d.statistics[47] = 3;
     d.temperatures = StatisticsDecoder::TemperatureImage{};
-    d.userData = QStringLiteral("HULL %1").arg(i % 1000).toLatin1().leftJustified(32, ' ');
+    d.userData = QStringLiteral("HULL %1").arg(i % Engines).toLatin1().leftJustified(32, ' ');
     d.status = 0x45;
     return d;
 }
@@ -40,22 +44,22 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("logbook.sqlite"));
-    {
-        Logbook logbook;
-        if (logbook.open(path))
-            return 1;
-        logbook.save(sample(0));
-    }
-    // Filled in one transaction through a connection of its own: the fill is not what is measured.
+    // A logbook of the version before engines, filled in one transaction through a
+    // connection of its own: the fill is not what is measured, bringing it up to date is.
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
         db.setDatabaseName(path);
         db.open();
-        db.transaction();
         QSqlQuery q(db);
+        q.exec(QStringLiteral("CREATE TABLE download (id INTEGER PRIMARY KEY, taken_at INTEGER NOT NULL, port TEXT NOT NULL, "
+                              "firmware_id TEXT NOT NULL, echoes INTEGER NOT NULL, statistics BLOB NOT NULL, "
+                              "temperatures BLOB, user_data BLOB NOT NULL, status INTEGER, reason TEXT NOT NULL DEFAULT '')"));
+        q.exec(QStringLiteral("CREATE INDEX download_taken ON download (taken_at)"));
+        q.exec(QStringLiteral("PRAGMA user_version = 2"));
+        db.transaction();
         q.prepare(QStringLiteral("INSERT INTO download (taken_at, port, firmware_id, echoes, statistics, temperatures, "
                                  "user_data, status, reason) VALUES (?, ?, ?, ?, ?, ?, ?, ?, '')"));
-        for (int i = 1; i < Downloads; ++i) {
+        for (int i = 0; i < Downloads; ++i) {
             const Download d = sample(i);
             q.addBindValue(d.takenAt.toMSecsSinceEpoch());
             q.addBindValue(d.port);
@@ -73,11 +77,13 @@ int main(int argc, char *argv[])
     QSqlDatabase::removeDatabase(QStringLiteral("fill"));
 
     Logbook logbook;
+    QElapsedTimer t;
+    t.start();
     if (logbook.open(path))
         return 1;
-    QElapsedTimer t;
+    const double migrated = ms(t);
     constexpr int Saves = 200;
-    t.start();
+    t.restart();
     for (int i = 0; i < Saves; ++i)
         logbook.save(sample(Downloads + i));
     const double save = ms(t) / Saves;
@@ -100,12 +106,33 @@ int main(int argc, char *argv[])
     qint64 bytes = 0;
     logbook.forEach([&](qint64, const Download &d) { bytes += RecordFormat::csvRow(d.decode(), d.moduleEchoes).size(); });
     const double exported = ms(t);
+    // Engines: the history of every tenth engine, the slowest taken; the list of all.
+    double history = 0;
+    qsizetype entries = 0;
+    for (qint64 engine = 1; engine <= Engines; engine += 10) {
+        t.restart();
+        entries += logbook.history(engine).size();
+        history = qMax(history, ms(t));
+    }
+    t.restart();
+    const QList<Engine> engines = logbook.engines();
+    const double engineList = ms(t);
+    t.restart();
+    const QList<qint64> found = one ? logbook.withImageHash(ModuleImage::sha256(*one)) : QList<qint64>();
+    const double verify = ms(t);
     logbook.close();
     const qint64 size = QFileInfo(path).size() + QFileInfo(path + QStringLiteral("-wal")).size();
 
-    std::printf("Logbook of %d downloads: keep one %.2f ms (target 5), list the newest 100 %.1f ms (50; opened "
-                "read-only %.1f ms), filter by user data %.1f ms (50), open one %.2f ms, export all %.2f s (3), %.0f "
-                "bytes a download on disk (about 200)\n",
-                Downloads + Saves, save, list, readOnly, filter, open, exported / 1000, double(size) / (Downloads + Saves));
-    return newest.size() == 100 && readable && !filtered.isEmpty() && one && bytes > 0 ? 0 : 1;
+    std::printf("Logbook of %d downloads: brought up to the version with engines (%d of them) in %.2f s, keep one "
+                "%.2f ms (target 5), list the newest 100 %.1f ms (50; opened read-only %.1f ms), filter by user data "
+                "%.1f ms (50), open one %.2f ms, export all %.2f s (3), an engine's history of %lld downloads %.1f ms at "
+                "most (50), the engines listed %.1f ms (100), a download found by its image's hash %.0f ms, %.0f bytes "
+                "a download on disk (about 200)\n",
+                Downloads + Saves, int(engines.size()), migrated / 1000, save, list, readOnly, filter, open,
+                exported / 1000, qlonglong(entries / (Engines / 10)), history, engineList, verify,
+                double(size) / (Downloads + Saves));
+    return newest.size() == 100 && readable && !filtered.isEmpty() && one && bytes > 0 && engines.size() == Engines
+                   && !found.isEmpty()
+               ? 0
+               : 1;
 }

@@ -64,5 +64,7 @@ void LogbookController::mnuLogbook_Click()
     }
     LogbookDialog dialog(m_session.logbook(), m_session.prompt(), &m_window);
     connect(&dialog, &LogbookDialog::openRequested, &m_window, &MainWindow::showKept);
+    // The status line says what the engine on screen stands at, which an edit may change.
+    connect(&dialog, &LogbookDialog::enginesChanged, &m_window, &MainWindow::shownChanged);
     dialog.exec();
 }

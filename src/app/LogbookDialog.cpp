@@ -1,6 +1,7 @@
 #include "LogbookDialog.h"
 
 #include "CloseKeys.h"
+#include "EnginesView.h"
 #include "link/Prompt.h"
 #include "logbook/Comparison.h"
 #include "logbook/Logbook.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -20,7 +22,7 @@ namespace {
 enum Column { Date, FirmwareID, UserData, TotalHours, EngineStarts, Reason, ColumnCount };
 }
 
-LogbookDialog::LogbookDialog(const Logbook &logbook, Prompt &prompt, QWidget *parent)
+LogbookDialog::LogbookDialog(Logbook &logbook, Prompt &prompt, QWidget *parent)
     : QDialog(parent), m_logbook(logbook), m_prompt(prompt)
 {
     setObjectName(QStringLiteral("logbookDialog"));
@@ -31,6 +33,7 @@ LogbookDialog::LogbookDialog(const Logbook &logbook, Prompt &prompt, QWidget *pa
     m_filter->setClearButtonEnabled(true);
     m_filter->setAccessibleName(QStringLiteral("Filter"));
     m_table = new QTableWidget(0, ColumnCount, this);
+    m_table->setObjectName(QStringLiteral("logbookTable"));
     m_table->setHorizontalHeaderLabels({QStringLiteral("Date"), QStringLiteral("Firmware ID"), QStringLiteral("User Data"),
                                         QStringLiteral("Total Hours"), QStringLiteral("Engine Starts"),
                                         QStringLiteral("Kept")});
@@ -39,7 +42,7 @@ LogbookDialog::LogbookDialog(const Logbook &logbook, Prompt &prompt, QWidget *pa
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setTabKeyNavigation(false);  // one tab stop; the arrows move inside
-    m_table->setAccessibleName(QStringLiteral("Downloads"));
+    m_table->setAccessibleName(QStringLiteral("Kept downloads"));
     m_comparison = new QPlainTextEdit(this);
     m_comparison->setAccessibleName(QStringLiteral("Comparison"));
     m_comparison->setReadOnly(true);
@@ -56,12 +59,27 @@ LogbookDialog::LogbookDialog(const Logbook &logbook, Prompt &prompt, QWidget *pa
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &LogbookDialog::compare);
     connect(m_table, &QTableWidget::cellDoubleClicked, this, &LogbookDialog::openSelected);
 
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("logbookTabs"));
+    m_tabs->setAccessibleName(QStringLiteral("Downloads and engines"));
+    auto *downloads = new QWidget(m_tabs);
+    auto *downloadsLayout = new QVBoxLayout(downloads);
+    downloadsLayout->addWidget(m_filter);
+    downloadsLayout->addWidget(m_table, 3);
+    downloadsLayout->addWidget(m_comparison, 2);
+    m_tabs->addTab(downloads, QStringLiteral("&Downloads"));
+    m_engines = new EnginesView(logbook, prompt, m_tabs);
+    m_tabs->addTab(m_engines, QStringLiteral("&Engines"));
+    connect(m_engines, &EnginesView::openRequested, this, [this](const Download &d) {
+        Q_EMIT openRequested(d);
+        accept();
+    });
+    connect(m_engines, &EnginesView::enginesChanged, this, &LogbookDialog::enginesChanged);
+
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_filter);
-    layout->addWidget(m_table, 3);
-    layout->addWidget(m_comparison, 2);
+    layout->addWidget(m_tabs);
     layout->addWidget(buttons);
-    resize(820, 560);
+    resize(1180, 700);
     refresh();
 }
 
@@ -86,6 +104,10 @@ void LogbookDialog::refresh()
 
 void LogbookDialog::openSelected()
 {
+    if (m_tabs->currentWidget() == m_engines) {
+        m_engines->openSelected();
+        return;
+    }
     const QModelIndexList rows = m_table->selectionModel()->selectedRows();
     if (rows.isEmpty())
         return;

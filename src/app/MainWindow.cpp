@@ -5,6 +5,7 @@
 #include "LogbookController.h"
 #include "PortsController.h"
 #include "ScreenFit.h"
+#include "ServiceController.h"
 #include "TraceController.h"
 #include "link/ModuleLink.h"
 #include "link/Prompt.h"
@@ -137,6 +138,7 @@ MainWindow::MainWindow(const Configuration &config, ModuleSession &session, QWid
     m_ports = new PortsController(*this, *m_cboPort, *m_lblPortDevice, *m_mnuPorts, *m_mnuFindModule, session);
     m_logbook = new LogbookController(*this, *m_mnuLogbook, *m_mnuKeep, session);
     m_trace = new TraceController(*this, *m_mnuTrace, session.trace(), prompt());
+    m_service = new ServiceController(*this, *m_mnuWorkshop, *m_lblServiceStatus, session);
     load();
 }
 
@@ -177,6 +179,8 @@ void MainWindow::buildMenus()
     m_mnuLogbook = tool("mnuLogbook", "&Logbook...");
     m_mnuKeep = tool("mnuKeep", "&Keep Downloads in the Logbook", true);
     m_mnuTrace = tool("mnuTrace", "Byte &Trace to File...", true);
+    m_mnuServiceReport = tool("mnuServiceReport", "Service &Report...");
+    m_mnuWorkshop = tool("mnuWorkshop", "&Workshop Details...");
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -330,8 +334,12 @@ void MainWindow::buildControls()
 
     nameControls();
 
-    // Where a printout went, and other news that needs no box.
+    // The service status of the engine on screen stays in the status line; where a printout
+    // went, and other news that needs no box, comes and goes beside it.
+    m_lblServiceStatus = new QLabel(this);
+    m_lblServiceStatus->setObjectName(QStringLiteral("lblServiceStatus"));
     statusBar()->setSizeGripEnabled(false);
+    statusBar()->addPermanentWidget(m_lblServiceStatus, 1);
 
     // Fixed single border: the user cannot drag the size.
     adjustSize();
@@ -590,6 +598,7 @@ void MainWindow::present(const ReadOutcome &outcome)
     StatisticsPresenter::show(outcome.download, *this, m_features.StatusDisplayEnabled);
     showUnread(outcome.download);
     m_shown = outcome.download;
+    Q_EMIT shownChanged();
     if (outcome.notKept)
         m_logbook->notKept(*outcome.notKept);
 }
@@ -623,6 +632,7 @@ void MainWindow::cmdClearData_Click()
     StatisticsPresenter::clear(*this);
     m_unread->clear();
     m_shown.reset();
+    Q_EMIT shownChanged();
 }
 
 void MainWindow::cmdWriteUserData_Click()
@@ -669,6 +679,7 @@ void MainWindow::showKept(const Download &download)
     if (m_features.StatusDisplayEnabled && !download.status)
         m_unread->setText(QStringLiteral("No status byte was kept with this download: the status boxes are blank."));
     m_shown = download;
+    Q_EMIT shownChanged();
     setWindowTitle(m_liveCaption + QStringLiteral(" - from the logbook, ")
                    + QLocale().toString(download.takenAt.toLocalTime(), QLocale::ShortFormat));
     // What is shown is not the module on the cable: nothing may be written from it.

@@ -15,6 +15,7 @@ class LogbookController;
 class ModuleSession;
 class PortsController;
 class Prompt;
+class ServiceController;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -60,6 +61,8 @@ public:
     QString aboutText() const;
     PortsController &ports() { return *m_ports; }
     LogbookController &logbook() { return *m_logbook; }
+    // Tools > Service Report..., which the report actions connect.
+    QAction &serviceReportAction() { return *m_mnuServiceReport; }
 
     // What is on screen: the last download (whole or as far as it was read), or one kept
     // in the logbook; nothing before the first download and after Clear Data.
@@ -78,6 +81,8 @@ Q_SIGNALS:
     void printSetupRequested();
     void histogramRequested();
     void programEnding();
+    // The download on screen changed (or went), or what the logbook says of its engine.
+    void shownChanged();
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -135,6 +140,9 @@ private:
     QAction *m_mnuLogbook = nullptr;
     QAction *m_mnuKeep = nullptr;
     QAction *m_mnuTrace = nullptr;
+    QAction *m_mnuServiceReport = nullptr;
+    QAction *m_mnuWorkshop = nullptr;
+    QLabel *m_lblServiceStatus = nullptr;
     QPushButton *m_cmdWriteUserData = nullptr;
     QPushButton *m_cmdPrint = nullptr;
     QPushButton *m_cmdHistogram = nullptr;
@@ -146,4 +154,5 @@ private:
     PortsController *m_ports = nullptr;
     LogbookController *m_logbook = nullptr;
     TraceController *m_trace = nullptr;
+    ServiceController *m_service = nullptr;
 };

@@ -17,6 +17,8 @@ public:
     void printStatistics();
     void printSetup();
     void histogram();
+    // Until the user picks a printer in Print Setup, printouts follow the system's default.
+    QPrinter &printer();
 
     static constexpr char EmptyText[] = "Data buffer empty.";
     static constexpr char EmptyTitle[] = "Chart RPM";
@@ -27,8 +29,6 @@ Q_SIGNALS:
     void chartOpened(QWidget *chart);
 
 private:
-    // Until the user picks a printer in Print Setup, printouts follow the system's default.
-    QPrinter &printer();
     void printSetupFrom(QWidget *parent);
     // The record on screen; false when the user would rather not go on with an
     // incomplete download.

@@ -5,6 +5,7 @@
 #include "SplashWindow.h"
 #include "PortsController.h"
 #include "ReportActions.h"
+#include "ServiceReportAction.h"
 #include "link/PortDiscovery.h"
 #include "session/ModuleSession.h"
 
@@ -109,6 +110,7 @@ int main(int argc, char *argv[])
     MainWindow window(configuration, session);
     prompt.setParent(&window);
     ReportActions reports(window, printer);
+    ServiceReportAction serviceReport(window, reports);
     PortDiscovery discovery;
     window.ports().setDiscovery(discovery);
     if (!demo.isEmpty())

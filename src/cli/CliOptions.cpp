@@ -11,14 +11,20 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
-const QStringList Commands{QStringLiteral("read"),  QStringLiteral("write-user-data"), QStringLiteral("erase-rpm-limit"),
-                           QStringLiteral("print"), QStringLiteral("print-chart"),     QStringLiteral("ports"),
-                           QStringLiteral("decode"), QStringLiteral("logbook")};
-const QStringList LogbookCommands{QStringLiteral("list"), QStringLiteral("show"), QStringLiteral("diff"),
-                                  QStringLiteral("export"), QStringLiteral("print")};
+const QStringList Commands{QStringLiteral("read"),    QStringLiteral("write-user-data"), QStringLiteral("erase-rpm-limit"),
+                           QStringLiteral("print"),   QStringLiteral("print-chart"),     QStringLiteral("ports"),
+                           QStringLiteral("decode"),  QStringLiteral("logbook"),         QStringLiteral("engine"),
+                           QStringLiteral("report")};
+const QStringList LogbookCommands{QStringLiteral("list"),   QStringLiteral("show"),  QStringLiteral("diff"),
+                                  QStringLiteral("export"), QStringLiteral("print"), QStringLiteral("verify")};
+// Each engine command and the words it takes after its name.
+const QList<std::pair<QString, int>> EngineCommands{{QStringLiteral("list"), 0},     {QStringLiteral("show"), 1},
+                                                    {QStringLiteral("set"), 1},      {QStringLiteral("serviced"), 1},
+                                                    {QStringLiteral("assign"), 2},   {QStringLiteral("export"), 0}};
 
 // Why a file named on the command line cannot be read, or nothing.
 std::optional<QString> unreadable(const QString &path)
@@ -48,12 +54,15 @@ std::optional<QString> CliOptions::parse(const QStringList &arguments, CliOption
                              trace = valued("trace"), format = valued("format"), comment = valued("comment"),
                              breakIn = valued("break-in"), pdf = valued("pdf"), logbook = valued("logbook"),
                              saveImage = valued("save-image"), filter = valued("filter"),
-                             loopback = valued("loopback");
+                             loopback = valued("loopback"), name = valued("name"), owner = valued("owner"),
+                             notes = valued("notes"), serviceInterval = valued("service-interval"),
+                             download = valued("download"), technician = valued("technician"), job = valued("job");
     const QCommandLineOption engineRebuild(QStringLiteral("engine-rebuild")), yes(QStringLiteral("yes")),
         noLogbook(QStringLiteral("no-logbook")), plain(QStringLiteral("plain")), check(QStringLiteral("check")),
-        anyEngines(QStringLiteral("any-engines"));
+        anyEngines(QStringLiteral("any-engines")), csvLocale(QStringLiteral("csv-locale"));
     parser.addOptions({helpOption, versionOption, port, config, demo, trace, format, comment, breakIn, pdf, logbook,
-                       saveImage, filter, loopback, engineRebuild, yes, noLogbook, plain, check, anyEngines});
+                       saveImage, filter, loopback, engineRebuild, yes, noLogbook, plain, check, anyEngines, name,
+                       owner, notes, serviceInterval, download, technician, job, csvLocale});
 
     // "--demo" alone means the echoing kind.
     QStringList args = arguments;
@@ -85,6 +94,17 @@ std::optional<QString> CliOptions::parse(const QStringList &arguments, CliOption
     o.check = parser.isSet(check);
     o.anyEngines = parser.isSet(anyEngines);
     o.loopback = parser.value(loopback);
+    o.csvLocale = parser.isSet(csvLocale);
+    // A detail given empty is written empty: only one not given is left as it is.
+    const auto given = [&](const QCommandLineOption &option) {
+        return parser.isSet(option) ? QStringLiteral("") + parser.value(option) : QString();
+    };
+    o.name = given(name);
+    o.owner = given(owner);
+    o.notes = given(notes);
+    o.serviceInterval = given(serviceInterval);
+    o.technician = parser.value(technician);
+    o.job = parser.value(job);
 
     const QStringList words = parser.positionalArguments();
     if (words.isEmpty())
@@ -100,10 +120,36 @@ std::optional<QString> CliOptions::parse(const QStringList &arguments, CliOption
         const QString what = words.value(1);
         if (!LogbookCommands.contains(what))
             return QStringLiteral("logbook takes list, show ID, diff ID1 ID2, export or print ID");
-        takes = what == QLatin1String("diff") ? 3 : what == QLatin1String("show") || what == QLatin1String("print") ? 2 : 1;
-        for (const QString &id : words.mid(2))
-            if (id.toLongLong() <= 0)
-                return QStringLiteral("logbook %1: %2 is not a download's number").arg(what, id);
+        takes = what == QLatin1String("diff")                                                                ? 3
+                : what == QLatin1String("show") || what == QLatin1String("print") || what == QLatin1String("verify") ? 2
+                                                                                                                      : 1;
+        static const QRegularExpression sha256(QStringLiteral("^[0-9A-Fa-f]{64}$"));
+        if (what == QLatin1String("verify")) {
+            if (words.size() > 2 && !sha256.match(words[2]).hasMatch())
+                return QStringLiteral("logbook verify: %1 is not a SHA-256 (64 hexadecimal digits)").arg(words[2]);
+        } else {
+            for (const QString &id : words.mid(2))
+                if (id.toLongLong() <= 0)
+                    return QStringLiteral("logbook %1: %2 is not a download's number").arg(what, id);
+        }
+    }
+    if (o.command == QLatin1String("engine")) {
+        const QString what = words.value(1);
+        const auto known = std::find_if(EngineCommands.begin(), EngineCommands.end(),
+                                        [&](const auto &command) { return command.first == what; });
+        if (known == EngineCommands.end())
+            return QStringLiteral("engine takes list, show ENGINE, set ENGINE, serviced ENGINE, assign DOWNLOAD_ID ENGINE "
+                                  "or export");
+        takes = 1 + known->second;
+        if (what == QLatin1String("assign") && words.size() > 2 && words[2].toLongLong() <= 0)
+            return QStringLiteral("engine assign: %1 is not a download's number").arg(words[2]);
+    }
+    if (o.command == QLatin1String("report")) {
+        if (words.value(1) != QLatin1String("service"))
+            return QStringLiteral("report takes service DOWNLOAD_ID");
+        takes = 2;
+        if (words.size() > 2 && words[2].toLongLong() <= 0)
+            return QStringLiteral("report service: %1 is not a download's number").arg(words[2]);
     }
     if (words.size() < 1 + takes)
         return writing ? QStringLiteral("write-user-data needs the TEXT to write")
@@ -131,6 +177,29 @@ std::optional<QString> CliOptions::parse(const QStringList &arguments, CliOption
         return QStringLiteral("--check and --loopback belong to ports");
     if (o.anyEngines && (o.command != QLatin1String("logbook") || words.value(1) != QLatin1String("diff")))
         return QStringLiteral("--any-engines belongs to logbook diff");
+    const bool engineSet = o.command == QLatin1String("engine") && words.value(1) == QLatin1String("set");
+    const bool details = !o.name.isNull() || !o.owner.isNull() || !o.notes.isNull() || !o.serviceInterval.isNull();
+    if (details && !engineSet)
+        return QStringLiteral("--name, --owner, --notes and --service-interval belong to engine set");
+    if (engineSet && !details)
+        return QStringLiteral("engine set needs --name, --owner, --notes or --service-interval");
+    if (!o.serviceInterval.isNull() && o.serviceInterval != QLatin1String("none")) {
+        bool number = false;
+        const double hours = o.serviceInterval.toDouble(&number);
+        if (!number || !(hours > 0) || !std::isfinite(hours))
+            return QStringLiteral("--service-interval takes a number of hours above zero, or none");
+    }
+    if (parser.isSet(download)) {
+        if (o.command != QLatin1String("engine") || words.value(1) != QLatin1String("serviced"))
+            return QStringLiteral("--download belongs to engine serviced");
+        o.download = parser.value(download).toLongLong();
+        if (o.download <= 0)
+            return QStringLiteral("--download %1: not a download's number").arg(parser.value(download));
+    }
+    if ((parser.isSet(technician) || parser.isSet(job)) && o.command != QLatin1String("report"))
+        return QStringLiteral("--technician and --job belong to report service");
+    if (o.csvLocale && o.format != QLatin1String("csv"))
+        return QStringLiteral("--csv-locale goes with --format csv");
     if (o.check && !o.loopback.isEmpty())
         return QStringLiteral("ports takes --check or --loopback PORT, not both");
     if (o.text.size() > Link::UserDataSize)
@@ -146,7 +215,9 @@ std::optional<QString> CliOptions::parse(const QStringList &arguments, CliOption
     const bool printing = CommandLine::isPrintCommand(o.command)
                           || (o.command == QLatin1String("logbook") && words.value(1) == QLatin1String("print"));
     if (!o.pdf.isEmpty() && !printing)
-        return QStringLiteral("--pdf belongs to print and print-chart");
+        return QStringLiteral("--pdf belongs to print, print-chart, logbook print and report service");
+    if (o.command == QLatin1String("report") && o.format != QLatin1String("text"))
+        return QStringLiteral("report service prints; it takes no --format");
     if (!o.saveImage.isEmpty() && o.command != QLatin1String("read"))
         return QStringLiteral("--save-image belongs to read");
     if (o.command == QLatin1String("decode"))

@@ -21,6 +21,14 @@ struct CliOptions {
     QString saveImage;
     QString filter;
     QString loopback;  // ports --loopback PORT
+    // engine set: each one given (not null) is written.
+    QString name;
+    QString owner;
+    QString notes;
+    QString serviceInterval;
+    qint64 download = 0;  // engine serviced --download
+    QString technician;   // report service
+    QString job;
     QStringList words;
     bool noLogbook = false;
     bool plain = false;
@@ -28,6 +36,7 @@ struct CliOptions {
     bool yes = false;
     bool check = false;  // ports --check
     bool anyEngines = false;  // logbook diff --any-engines
+    bool csvLocale = false;   // CSV in the user's locale's way
 
     // An error message, or nothing when the arguments (the program's name first) are sound.
     static std::optional<QString> parse(const QStringList &arguments, CliOptions &o, bool &help, bool &version);

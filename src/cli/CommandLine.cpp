@@ -2,6 +2,8 @@
 
 #include "CliOptions.h"
 #include "ConsolePrompt.h"
+#include "CsvStyle.h"
+#include "EngineCommands.h"
 #include "FailureMessage.h"
 #include "LogbookCommands.h"
 #include "RecordFormat.h"
@@ -19,6 +21,8 @@
 #include "logbook/Logbook.h"
 #include "logbook/ModuleImage.h"
 #include "reports/ReportLayout.h"
+#include "reports/ServiceReport.h"
+#include "reports/Workshop.h"
 #include "session/ModuleSession.h"
 #include "session/PortSettings.h"
 #include "stats/Download.h"
@@ -74,6 +78,24 @@ const char Usage[] =
     "      from which port and why kept, then the columns of read --format csv.\n"
     "  logbook print ID [--pdf FILE] [--comment TEXT]\n"
     "      Print a kept download as the print command would.\n"
+    "  logbook verify SHA256 [--format F]\n"
+    "      The kept download whose 256-byte module image has this SHA-256, as a service\n"
+    "      report gives it (exit status 1 when there is none).\n"
+    "  engine list | show ENGINE | export [--format F]\n"
+    "      The engines: each with its last download, total hours and service status; one\n"
+    "      with its details and history (every download, with what ran since the one\n"
+    "      before); all of them for another program (JSON, or CSV with --format csv).\n"
+    "      ENGINE is an engine's number or, when no engine has that number, its name.\n"
+    "  engine set ENGINE [--name T] [--owner T] [--notes T] [--service-interval HOURS]\n"
+    "      Change an engine's details; --service-interval none removes the interval.\n"
+    "  engine serviced ENGINE [--download ID]\n"
+    "      Mark a service at one of the engine's downloads (by default its last).\n"
+    "  engine assign DOWNLOAD_ID ENGINE\n"
+    "      Give a download to another engine (ENGINE new: to a new one); the later\n"
+    "      downloads of its firmware ID and user data follow it there.\n"
+    "  report service DOWNLOAD_ID [--pdf FILE] [--technician T] [--job T]\n"
+    "      Print a service report of a kept download, on the letterhead of the settings'\n"
+    "      Workshop group (Name, Address, Phone, Logo), to the default printer or FILE.\n"
     "  ports [--format text|json] | ports --check | ports --loopback PORT\n"
     "      List the ports that lead to a serial device present, and the devices no port\n"
     "      leads to yet. --check asks each device for a module, as --port auto does, and\n"
@@ -93,6 +115,8 @@ const char Usage[] =
     "  --trace FILE    append every byte and pause on the port to FILE.\n"
     "  --logbook FILE  keep downloads in FILE instead of the user's logbook.\n"
     "  --no-logbook    keep nothing (and no copy is made before a clearing write).\n"
+    "  --csv-locale    with --format csv: the user's locale's decimal mark, a semicolon\n"
+    "                  between fields where that mark is a comma, and units in the header.\n"
     "  -h, --help, --version\n"
     "\n"
     "A record goes to standard output only when the command completed. Exit status: 0\n"
@@ -210,7 +234,7 @@ int loopback(const QString &port)
 
 bool CommandLine::isPrintCommand(const QString &word)
 {
-    return word == QLatin1String("print") || word == QLatin1String("print-chart");
+    return word == QLatin1String("print") || word == QLatin1String("print-chart") || word == QLatin1String("report");
 }
 
 void CommandLine::silenceQtMessages()
@@ -276,7 +300,8 @@ int CommandLine::run(const PrintHook &print)
                                                          : std::nullopt;
         if (!kept)
             return fail(QStringLiteral("%1: not a readable 256-byte image").arg(file.fileName()));
-        LogbookCommands::show(*kept, o.format, config, features.StatusDisplayEnabled);
+        LogbookCommands::show(*kept, o.format, config, features.StatusDisplayEnabled,
+                              o.csvLocale ? CsvStyle::forLocale(QLocale()) : CsvStyle());
         return ExitOk;
     }
 
@@ -290,20 +315,50 @@ int CommandLine::run(const PrintHook &print)
             return fail(QStringLiteral("%1: cannot write the trace: %2").arg(o.trace, *why));
 
     // The logbook keeps every download; its own commands only read it, and may, where the
-    // user may only read.
-    const bool readingLogbook = o.command == QLatin1String("logbook");
+    // user may only read; only the engine commands that change it open it to write.
+    const bool logbookCommand = o.command == QLatin1String("logbook") || o.command == QLatin1String("engine")
+                                || o.command == QLatin1String("report");
+    const bool changesLogbook = o.command == QLatin1String("engine") && EngineCommands::writes(o.words.value(1));
+    const QString logbookPath = o.logbook.isEmpty() ? session.defaultLogbookPath() : o.logbook;
     if (!o.noLogbook)
-        session.openLogbook(o.logbook.isEmpty() ? session.defaultLogbookPath() : o.logbook, readingLogbook);
+        session.openLogbook(logbookPath, logbookCommand && !changesLogbook);
     const QString logbookRemedy = QStringLiteral("use --no-logbook to keep nothing, or --logbook FILE for another "
                                                  "logbook");
-    if (readingLogbook) {
+    if (logbookCommand) {
         if (o.noLogbook)
-            return fail(QStringLiteral("logbook: --no-logbook leaves no logbook to read"));
+            return fail(QStringLiteral("%1: --no-logbook leaves no logbook to read").arg(o.command));
         if (const auto &why = session.logbookUnusable())
             return fail(QStringLiteral("%1; --logbook FILE reads another").arg(*why));
         Logbook &logbook = session.logbook();
+        // A logbook of an earlier Runlog gains its engines when it is first opened to write.
+        if (o.command != QLatin1String("logbook") && !logbook.hasEngines())
+            if (const auto why = session.openLogbook(logbookPath))
+                return fail(QStringLiteral("%1; it was kept by an earlier Runlog, and has its engines made when it can be "
+                                           "opened to write")
+                                .arg(*why));
+        const CsvStyle csv = o.csvLocale ? CsvStyle::forLocale(QLocale()) : CsvStyle();
+        if (o.command == QLatin1String("engine"))
+            return EngineCommands::run(logbook, {o.words, o.format, csv, o.name, o.owner, o.notes, o.serviceInterval,
+                                                 o.download});
+        if (o.command == QLatin1String("report")) {
+            QString why;
+            auto report = ServiceReport::ofDownload(logbook, o.words.value(2).toLongLong(), maker,
+                                                    features.StatusDisplayEnabled, &why);
+            if (!report)
+                return fail(QStringLiteral("%1: %2").arg(logbook.path(), why));
+            if (!print)
+                return fail(QStringLiteral("printing is not available"));
+            QSettings settings;
+            report->workshop = Workshop::fromSettings(settings);
+            report->technician = o.technician;
+            report->job = o.job;
+            const ModuleStatistics stats = report->entry.download.decode();
+            if (const auto failed = print({o.command, o.pdf, stats, report->context, logbook.path(), &*report}))
+                return fail(*failed);
+            return ExitOk;
+        }
         if (o.words.value(1) != QLatin1String("print"))
-            return LogbookCommands::run(logbook, {o.words, o.format, o.filter, o.anyEngines}, config,
+            return LogbookCommands::run(logbook, {o.words, o.format, o.filter, o.anyEngines, csv}, config,
                                         features.StatusDisplayEnabled);
         const auto kept = logbook.load(o.words.value(2).toLongLong());
         if (!kept)
@@ -409,7 +464,8 @@ int CommandLine::run(const PrintHook &print)
     if (o.format == QLatin1String("json")) {
         out << RecordFormat::json(stats, shown.moduleEchoes, o.comment);
     } else if (o.format == QLatin1String("csv")) {
-        out << RecordFormat::csvHeader(!o.comment.isNull()) << RecordFormat::csvRow(stats, shown.moduleEchoes, o.comment);
+        const CsvStyle csv = o.csvLocale ? CsvStyle::forLocale(QLocale()) : CsvStyle();
+        out << RecordFormat::csvHeader(!o.comment.isNull(), csv) << RecordFormat::csvRow(stats, shown.moduleEchoes, o.comment, csv);
     } else {
         const ReportContext context = ReportContext::live(maker, o.comment, features.StatusDisplayEnabled);
         out << renderReportText(StatisticsReport::lines(stats, context));

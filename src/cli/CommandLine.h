@@ -8,14 +8,16 @@
 #include <optional>
 
 struct ModuleStatistics;
+struct ServiceReport;
 
-// What a print command needs once the module has been read.
+// What a print command needs once the module, or the logbook, has been read.
 struct PrintRequest {
-    QString command;  // "print" or "print-chart"
+    QString command;  // "print", "print-chart" or "report"
     QString pdf;      // empty: the default printer
     const ModuleStatistics &stats;
     ReportContext context;
     QString device;  // where the record came from, for messages
+    const ServiceReport *service = nullptr;  // for report service
 };
 
 // runlog-cli: parses the arguments of the application already created and runs the

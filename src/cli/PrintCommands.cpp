@@ -5,7 +5,9 @@
 #include "files/OutputFile.h"
 #include "printing/ChartPrintout.h"
 #include "printing/ChartWindow.h"
+#include "printing/ServicePrintout.h"
 #include "printing/StatisticsPrintout.h"
+#include "reports/ServiceReport.h"
 #include "stats/ModuleStatistics.h"
 
 #include <QApplication>
@@ -13,6 +15,7 @@
 #include <QPrinter>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -33,7 +36,12 @@ std::optional<QString> printReport(const PrintRequest &r)
     }
     ConsolePrompt quiet;
     std::optional<Failure> failure;
-    if (chart) {
+    if (r.service) {
+        std::unique_ptr<ChartWindow> window;
+        if (ChartWindow::hasData(r.stats))
+            window = std::make_unique<ChartWindow>(r.stats, r.context.makerName, quiet);
+        failure = ServicePrintout::print(printer, quiet, window.get(), *r.service);
+    } else if (chart) {
         // The chart draws itself onto the page as the window would show it.
         ChartWindow window(r.stats, r.context.makerName, quiet);
         failure = ChartPrintout::print(printer, quiet, window, r.stats, r.context);

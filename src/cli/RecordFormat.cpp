@@ -42,10 +42,7 @@ QString boolean(bool b) { return b ? QStringLiteral("true") : QStringLiteral("fa
 
 QString csvField(const QString &s)
 {
-    if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')) && !s.contains(QLatin1Char('\n'))
-        && s.trimmed() == s)
-        return s;
-    return QLatin1Char('"') + QString(s).replace(QLatin1String("\""), QLatin1String("\"\"")) + QLatin1Char('"');
+    return CsvStyle().field(s);
 }
 
 namespace {
@@ -89,46 +86,50 @@ QString keptJson(qint64 id, const Download &d)
     return jsonObject(fields + recordMembers(d.decode(), d.moduleEchoes));
 }
 
-QString keptCsvHeader()
+QString keptCsvHeader(const CsvStyle &style)
 {
-    return QStringLiteral("Id,TakenAt,Port,Reason,") + csvHeader();
+    return QStringList{QStringLiteral("Id"), QStringLiteral("TakenAt"), QStringLiteral("Port"), QStringLiteral("Reason")}
+               .join(style.separator)
+           + style.separator + csvHeader(false, style);
 }
 
-QString keptCsvRow(qint64 id, const Download &d)
+QString keptCsvRow(qint64 id, const Download &d, const CsvStyle &style)
 {
-    return QStringList{QString::number(id), when(d.takenAt), csvField(d.port), csvField(d.reason)}.join(QLatin1Char(','))
-           + QLatin1Char(',') + csvRow(d.decode(), d.moduleEchoes);
+    return QStringList{QString::number(id), when(d.takenAt), style.field(d.port), style.field(d.reason)}.join(style.separator)
+           + style.separator + csvRow(d.decode(), d.moduleEchoes, {}, style);
 }
 
-QString csvHeader(bool withComment)
+QString csvHeader(bool withComment, const CsvStyle &style)
 {
-    QStringList columns{QStringLiteral("FirmwareID"), QStringLiteral("UserData")};
+    const QString h = QStringLiteral("h");
+    QStringList columns{style.column(QStringLiteral("FirmwareID")), style.column(QStringLiteral("UserData"))};
     for (int k = 0; k < 13; ++k)
-        columns << QStringLiteral("RPMBandHours%1").arg(k);
+        columns << style.column(QStringLiteral("RPMBandHours%1").arg(k), h);
     for (int j = 0; j < 7; ++j)
-        columns << QStringLiteral("TempBandHours%1").arg(j);
-    columns << QStringLiteral("TotalHrs") << QStringLiteral("WOTTotalHrs") << QStringLiteral("LimitSecs")
-            << QStringLiteral("MaxRPM") << QStringLiteral("EngStarts") << QStringLiteral("ModuleStatus")
-            << QStringLiteral("BreakInLimit") << QStringLiteral("EngineRebuild") << QStringLiteral("DataFlags")
-            << QStringLiteral("ModuleEchoes");
+        columns << style.column(QStringLiteral("TempBandHours%1").arg(j), h);
+    columns << style.column(QStringLiteral("TotalHrs"), h) << style.column(QStringLiteral("WOTTotalHrs"), h)
+            << style.column(QStringLiteral("LimitSecs"), QStringLiteral("s"))
+            << style.column(QStringLiteral("MaxRPM"), QStringLiteral("rpm")) << QStringLiteral("EngStarts")
+            << QStringLiteral("ModuleStatus") << QStringLiteral("BreakInLimit") << QStringLiteral("EngineRebuild")
+            << QStringLiteral("DataFlags") << QStringLiteral("ModuleEchoes");
     if (withComment)
         columns << QStringLiteral("Comment");
-    return columns.join(QLatin1Char(',')) + QLatin1Char('\n');
+    return style.line(columns);
 }
 
-QString csvRow(const ModuleStatistics &s, bool moduleEchoes, const QString &comment)
+QString csvRow(const ModuleStatistics &s, bool moduleEchoes, const QString &comment, const CsvStyle &style)
 {
-    QStringList row{csvField(s.FirmwareID), csvField(s.UserData)};
+    QStringList row{style.field(s.FirmwareID), style.field(s.UserData)};
     for (float v : s.RPMBandHours)
-        row << number(v);
+        row << style.number(v);
     for (float v : s.TempBandHours)
-        row << number(v);
-    row << number(s.TotalHrs) << number(s.WOTTotalHrs) << number(s.LimitSecs) << number(s.MaxRPM)
+        row << style.number(v);
+    row << style.number(s.TotalHrs) << style.number(s.WOTTotalHrs) << style.number(s.LimitSecs) << style.number(s.MaxRPM)
         << QString::number(s.EngStarts) << QString::number(s.ModuleStatus) << boolean(s.BreakInLimit)
         << boolean(s.EngineRebuild) << QString::number(s.DataFlags) << boolean(moduleEchoes);
     if (!comment.isNull())
-        row << csvField(comment);
-    return row.join(QLatin1Char(',')) + QLatin1Char('\n');
+        row << style.field(comment);
+    return style.line(row);
 }
 
 }  // namespace RecordFormat

@@ -26,6 +26,18 @@ struct Accumulation {
     };
     Q_DECLARE_FLAGS(Counters, Counter)
 
+    // The whole counts behind the figures, before their one conversion: spans added
+    // together add these, so that a lifetime is converted once too.
+    struct Counts {
+        std::array<qint64, MemoryMap::RpmBandCount> rpmBands{};
+        std::array<qint64, MemoryMap::TempBandCount> tempBands{};
+        qint64 total = 0;
+        qint64 wot = 0;
+        qint64 limit = 0;
+        qint64 starts = 0;
+        int maxRpm = 0;  // the highest the module had recorded, not a difference
+    };
+
     float TotalHrs = 0;
     float WOTTotalHrs = 0;
     std::array<float, MemoryMap::RpmBandCount> RPMBandHours{};
@@ -41,13 +53,33 @@ struct Accumulation {
     bool RecordsWot = false;
     bool RecordsTemperatures = false;
     Counters WentDown;
+    Counts counts;
 
     // The counters of the two downloads, the earlier in time first whichever is passed first.
     static Accumulation between(const Download &one, const Download &other);
+    // The same, for two downloads of one engine one after the other, where a counter that
+    // went down restarted from zero (a clearing, or a module changed) and has counted what
+    // ran since: its figure is the later reading's, named in WentDown all the same. An
+    // engine's figures carry on across a clearing this way and never go down.
+    static Accumulation carriedOn(const Download &one, const Download &other);
+    // Everything one reading's counters hold, as what ran from zero: where an engine's
+    // figures start.
+    static Accumulation held(const Download &reading);
+    // The span that follows this one: counts added and converted once, the higher maximum
+    // RPM, counters that went down in either, and WOT and temperatures only where both
+    // spans record them.
+    Accumulation &operator+=(const Accumulation &later);
+
     // Two downloads of one engine: the same firmware ID and the same user data as shown
     // (its printable characters), leading and trailing blanks aside.
     static bool sameEngine(const Download &one, const Download &other);
     // Hours from a whole number of the module's time counts, as the module converts them.
     static float hours(qint64 counts);
+
+private:
+    enum class WhenDown { NoFigure, SinceZero };
+    static Accumulation difference(const Download &one, const Download &other, WhenDown whenDown);
+    // The figures from the counts.
+    void convert();
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(Accumulation::Counters)

@@ -1,5 +1,8 @@
 #include "Logbook.h"
 
+#include "DownloadRow.h"
+#include "EngineStore.h"
+#include "ModuleImage.h"
 #include "files/OutputFile.h"
 
 #include <QDir>
@@ -28,23 +31,26 @@ const char *const Migrations[Logbook::SchemaVersion] = {
     "user_data BLOB NOT NULL, status INTEGER);"
     "CREATE INDEX download_taken ON download (taken_at)",
     "ALTER TABLE download ADD COLUMN reason TEXT NOT NULL DEFAULT ''",
+    // Engines. An engine's uuid and revision are for a logbook shared between machines
+    // (the revision counts the edits of its details already); engine_identity says which
+    // engine a firmware ID and user data go to; engine_summary is made from the downloads
+    // again whenever they change, for the list of engines. Every download is given an
+    // engine after these statements (EngineStore::assignAll).
+    "CREATE TABLE engine (id INTEGER PRIMARY KEY, name TEXT NOT NULL, owner TEXT NOT NULL DEFAULT '', "
+    "notes TEXT NOT NULL DEFAULT '', service_interval REAL, uuid TEXT, revision INTEGER NOT NULL DEFAULT 0);"
+    "CREATE TABLE engine_identity (firmware_id TEXT NOT NULL, user_text TEXT NOT NULL, "
+    "engine_id INTEGER NOT NULL REFERENCES engine (id), PRIMARY KEY (firmware_id, user_text)) WITHOUT ROWID;"
+    "CREATE TABLE service (download_id INTEGER PRIMARY KEY REFERENCES download (id), marked_at INTEGER NOT NULL);"
+    "CREATE TABLE engine_summary (engine_id INTEGER PRIMARY KEY REFERENCES engine (id), downloads INTEGER NOT NULL, "
+    "last_download INTEGER, last_taken_at INTEGER, lifetime_counts INTEGER NOT NULL, service_download INTEGER, "
+    "service_counts INTEGER);"
+    "ALTER TABLE download ADD COLUMN engine_id INTEGER REFERENCES engine (id);"
+    "CREATE INDEX download_engine ON download (engine_id, taken_at);"
+    // The copies kept before clearings, which a history looks for where a counter went down.
+    "CREATE INDEX download_kept ON download (taken_at) WHERE reason <> ''",
 };
-
-QByteArray bytes(const auto &array)
-{
-    return QByteArray(reinterpret_cast<const char *>(array.data()), qsizetype(array.size()));
-}
-
-template <typename Array>
-Array array(const QByteArray &bytes)
-{
-    Array a{};
-    for (qsizetype i = 0; i < qMin(bytes.size(), qsizetype(a.size())); ++i)
-        a[size_t(i)] = quint8(bytes[i]);
-    return a;
-}
-
-constexpr char Columns[] = "id, taken_at, port, firmware_id, echoes, statistics, temperatures, user_data, status";
+// The schema version whose statements above are followed by giving every download an engine.
+constexpr int EnginesVersion = 3;
 
 // The version and the number of tables, in one read: the first read of a file that is not
 // a database fails here, before anything could be written to it.
@@ -60,22 +66,6 @@ QString containing(const QString &text)
     return QLatin1Char('%') + escaped + QLatin1Char('%');
 }
 
-Download fromRow(const QSqlQuery &q)
-{
-    Download d;
-    d.takenAt = QDateTime::fromMSecsSinceEpoch(q.value(1).toLongLong(), Qt::UTC);
-    d.port = q.value(2).toString();
-    d.firmwareID = q.value(3).toString();
-    d.moduleEchoes = q.value(4).toBool();
-    d.statistics = array<StatisticsDecoder::StatisticsImage>(q.value(5).toByteArray());
-    if (!q.value(6).isNull())
-        d.temperatures = array<StatisticsDecoder::TemperatureImage>(q.value(6).toByteArray());
-    d.userData = q.value(7).toByteArray();
-    if (!q.value(8).isNull())
-        d.status = quint8(q.value(8).toInt());
-    d.reason = q.value(9).toString();
-    return d;
-}
 }  // namespace
 
 Logbook::Logbook() : m_connection(QStringLiteral("logbook-%1").arg(quintptr(this))) {}
@@ -200,10 +190,14 @@ std::optional<QString> Logbook::migrate()
         return failed(QStringLiteral("another program has made it a database of its own"));
     if (version > SchemaVersion)
         return failed(QStringLiteral("a newer Runlog has brought it to logbook version %1").arg(version));
-    for (int v = version; v < SchemaVersion; ++v)
+    for (int v = version; v < SchemaVersion; ++v) {
         for (const QString &statement : QString::fromLatin1(Migrations[v]).split(QLatin1Char(';'), Qt::SkipEmptyParts))
             if (!q.exec(statement))
                 return failed(q.lastError().text());
+        if (v + 1 == EnginesVersion)
+            if (const auto why = EngineStore(QSqlDatabase::database(m_connection)).assignAll())
+                return failed(*why);
+    }
     if (!q.exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)) || !q.exec(QStringLiteral("COMMIT")))
         return failed(q.lastError().text());
     m_version = SchemaVersion;
@@ -212,8 +206,7 @@ std::optional<QString> Logbook::migrate()
 
 QString Logbook::columns() const
 {
-    // Version 1 kept no reason: read only, an older logbook stays as it is.
-    return QLatin1String(Columns) + (m_version < 2 ? QLatin1String(", '' AS reason") : QLatin1String(", reason"));
+    return DownloadRow::columns(m_version);
 }
 
 std::optional<QString> Logbook::save(const Download &d, qint64 *id)
@@ -228,25 +221,41 @@ std::optional<QString> Logbook::save(const Download &d, qint64 *id)
     // anything is read, so no other save can make this one's view of the file stale.
     if (!transaction.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return QStringLiteral("%1: %2").arg(m_path, transaction.lastError().text());
+    // The download and its engine in one transaction: a download is never kept without one.
+    EngineStore engines(db);
+    qint64 engine = 0;
+    std::optional<QString> why = engines.engineFor(d, engine);
     QSqlQuery q(db);
-    q.prepare(QStringLiteral("INSERT INTO download (taken_at, port, firmware_id, echoes, statistics, temperatures, "
-                             "user_data, status, reason) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    q.addBindValue(d.takenAt.toMSecsSinceEpoch());
-    q.addBindValue(d.port);
-    q.addBindValue(d.firmwareID);
-    q.addBindValue(d.moduleEchoes);
-    q.addBindValue(bytes(d.statistics));
-    q.addBindValue(d.temperatures ? QVariant(bytes(*d.temperatures)) : QVariant(QMetaType(QMetaType::QByteArray)));
-    q.addBindValue(d.userData);
-    q.addBindValue(d.status ? QVariant(int(*d.status)) : QVariant(QMetaType(QMetaType::Int)));
-    q.addBindValue(d.reason.isNull() ? QStringLiteral("") : d.reason);  // a null text would go in as NULL
-    if (!q.exec() || !transaction.exec(QStringLiteral("COMMIT"))) {
-        const QString why = q.lastError().isValid() ? q.lastError().text() : transaction.lastError().text();
+    qint64 kept = 0;
+    if (!why) {
+        q.prepare(QStringLiteral("INSERT INTO download (taken_at, port, firmware_id, echoes, statistics, temperatures, "
+                                 "user_data, status, reason, engine_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        q.addBindValue(d.takenAt.toMSecsSinceEpoch());
+        q.addBindValue(d.port);
+        q.addBindValue(d.firmwareID);
+        q.addBindValue(d.moduleEchoes);
+        q.addBindValue(DownloadRow::bytes(d.statistics));
+        q.addBindValue(d.temperatures ? QVariant(DownloadRow::bytes(*d.temperatures))
+                                      : QVariant(QMetaType(QMetaType::QByteArray)));
+        q.addBindValue(d.userData);
+        q.addBindValue(d.status ? QVariant(int(*d.status)) : QVariant(QMetaType(QMetaType::Int)));
+        q.addBindValue(d.reason.isNull() ? QStringLiteral("") : d.reason);  // a null text would go in as NULL
+        q.addBindValue(engine);
+        if (q.exec()) {
+            kept = q.lastInsertId().toLongLong();
+            why = engines.added(engine, kept, d);
+        } else {
+            why = q.lastError().text();
+        }
+    }
+    if (!why && !transaction.exec(QStringLiteral("COMMIT")))
+        why = transaction.lastError().text();
+    if (why) {
         transaction.exec(QStringLiteral("ROLLBACK"));
-        return QStringLiteral("%1: %2").arg(m_path, why);
+        return QStringLiteral("%1: %2").arg(m_path, *why);
     }
     if (id)
-        *id = q.lastInsertId().toLongLong();
+        *id = kept;
     return std::nullopt;
 }
 
@@ -268,7 +277,7 @@ QList<Logbook::Entry> Logbook::list(const QString &filter, int limit) const
     q.addBindValue(limit);
     q.exec();
     while (q.next()) {
-        const Download d = fromRow(q);
+        const Download d = DownloadRow::read(q);
         const ModuleStatistics s = d.decode();
         entries.append({q.value(0).toLongLong(), d.takenAt, d.port, d.firmwareID, s.UserData.trimmed(), s.TotalHrs,
                         s.EngStarts, d.reason});
@@ -285,7 +294,7 @@ std::optional<Download> Logbook::load(qint64 id) const
     q.addBindValue(id);
     if (!q.exec() || !q.next())
         return std::nullopt;
-    return fromRow(q);
+    return DownloadRow::read(q);
 }
 
 std::optional<Comparison> Logbook::compare(qint64 first, qint64 second) const
@@ -299,11 +308,12 @@ std::optional<Comparison> Logbook::compare(qint64 first, qint64 second) const
     }
     Comparison c{first, second, *one, *other, Accumulation::sameEngine(*one, *other),
                  Accumulation::between(*one, *other), std::nullopt};
-    c.keptCopy = keptCopyBetween(c);
+    c.keptCopy = keptCopyBetween(first, *one, second, *other);
     return c;
 }
 
-std::optional<qint64> Logbook::keptCopyBetween(const Comparison &c) const
+std::optional<qint64> Logbook::keptCopyBetween(qint64 earlierId, const Download &earlier, qint64 laterId,
+                                               const Download &later) const
 {
     if (m_version < 2)
         return std::nullopt;  // no reasons were kept
@@ -312,16 +322,16 @@ std::optional<qint64> Logbook::keptCopyBetween(const Comparison &c) const
     q.prepare(QStringLiteral("SELECT %1 FROM download WHERE reason <> '' AND taken_at BETWEEN ? AND ? AND id NOT IN (?, ?) "
                              "ORDER BY taken_at, id")
                   .arg(columns()));
-    q.addBindValue(c.earlier.takenAt.toMSecsSinceEpoch());
-    q.addBindValue(c.later.takenAt.toMSecsSinceEpoch());
-    q.addBindValue(c.earlierId);
-    q.addBindValue(c.laterId);
+    q.addBindValue(earlier.takenAt.toMSecsSinceEpoch());
+    q.addBindValue(later.takenAt.toMSecsSinceEpoch());
+    q.addBindValue(earlierId);
+    q.addBindValue(laterId);
     q.exec();
     // Of this engine: before a rebuild's clearing the copy may already carry the user data
     // written with it, which the later download has too.
     while (q.next()) {
-        const Download copy = fromRow(q);
-        if (Accumulation::sameEngine(copy, c.earlier) || Accumulation::sameEngine(copy, c.later))
+        const Download copy = DownloadRow::read(q);
+        if (Accumulation::sameEngine(copy, earlier) || Accumulation::sameEngine(copy, later))
             return q.value(0).toLongLong();
     }
     return std::nullopt;
@@ -335,5 +345,109 @@ void Logbook::forEach(const std::function<void(qint64, const Download &)> &visit
     q.setForwardOnly(true);
     q.exec(QStringLiteral("SELECT %1 FROM download ORDER BY id").arg(columns()));
     while (q.next())
-        visit(q.value(0).toLongLong(), fromRow(q));
+        visit(q.value(0).toLongLong(), DownloadRow::read(q));
+}
+
+std::optional<qint64> Logbook::find(const Download &d) const
+{
+    if (!isOpen() || m_version == 0)
+        return std::nullopt;
+    QSqlQuery q(QSqlDatabase::database(m_connection));
+    q.prepare(QStringLiteral("SELECT %1 FROM download WHERE taken_at = ? AND firmware_id = ? ORDER BY id").arg(columns()));
+    q.addBindValue(d.takenAt.toMSecsSinceEpoch());
+    q.addBindValue(d.firmwareID);
+    if (q.exec())
+        while (q.next()) {
+            const Download kept = DownloadRow::read(q);
+            if (kept.statistics == d.statistics && kept.temperatures == d.temperatures && kept.userData == d.userData
+                && kept.status == d.status && kept.port == d.port && kept.moduleEchoes == d.moduleEchoes)
+                return q.value(0).toLongLong();
+        }
+    return std::nullopt;
+}
+
+QList<qint64> Logbook::withImageHash(const QByteArray &sha256) const
+{
+    QList<qint64> found;
+    forEach([&](qint64 id, const Download &d) {
+        if (ModuleImage::sha256(d) == sha256)
+            found.append(id);
+    });
+    return found;
+}
+
+QList<Engine> Logbook::engines() const
+{
+    return hasEngines() ? EngineStore(QSqlDatabase::database(m_connection)).engines() : QList<Engine>();
+}
+
+std::optional<Engine> Logbook::engine(qint64 id) const
+{
+    return hasEngines() ? EngineStore(QSqlDatabase::database(m_connection)).engine(id) : std::nullopt;
+}
+
+QList<Engine> Logbook::enginesNamed(const QString &name) const
+{
+    return hasEngines() ? EngineStore(QSqlDatabase::database(m_connection)).named(name) : QList<Engine>();
+}
+
+std::optional<qint64> Logbook::engineOf(qint64 download) const
+{
+    return hasEngines() ? EngineStore(QSqlDatabase::database(m_connection)).engineOf(download) : std::nullopt;
+}
+
+QList<HistoryEntry> Logbook::history(qint64 engine) const
+{
+    if (!hasEngines())
+        return {};
+    QList<HistoryEntry> entries = EngineStore(QSqlDatabase::database(m_connection)).history(engine);
+    // A counter went down with no copy kept in this engine just before: the copy may have
+    // gone to another engine (its user data was changed with the clearing).
+    for (qsizetype i = 1; i < entries.size(); ++i)
+        if (entries[i].wentDownUnexplained())
+            entries[i].keptCopy = keptCopyBetween(entries[i - 1].id, entries[i - 1].download, entries[i].id,
+                                                  entries[i].download);
+    return entries;
+}
+
+std::optional<QString> Logbook::change(const std::function<std::optional<QString>(EngineStore &)> &work)
+{
+    if (!isOpen())
+        return QStringLiteral("no logbook is open");
+    if (m_mode == Mode::ReadOnly)
+        return QStringLiteral("%1 is open only for reading").arg(m_path);
+    QSqlDatabase db = QSqlDatabase::database(m_connection);
+    QSqlQuery transaction(db);
+    if (!transaction.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return QStringLiteral("%1: %2").arg(m_path, transaction.lastError().text());
+    EngineStore engines(db);
+    std::optional<QString> why = work(engines);
+    if (!why && !transaction.exec(QStringLiteral("COMMIT")))
+        why = QStringLiteral("%1: %2").arg(m_path, transaction.lastError().text());
+    if (why)
+        transaction.exec(QStringLiteral("ROLLBACK"));
+    return why;
+}
+
+std::optional<QString> Logbook::updateEngine(const Engine &details)
+{
+    return change([&](EngineStore &engines) { return engines.update(details); });
+}
+
+std::optional<QString> Logbook::assign(qint64 download, qint64 engine, qint64 *assigned)
+{
+    return change([&](EngineStore &engines) -> std::optional<QString> {
+        qint64 target = engine;
+        if (engine == NewEngine)
+            if (const auto why = engines.create(download, target))
+                return why;
+        if (assigned)
+            *assigned = target;
+        return engines.assign(download, target);
+    });
+}
+
+std::optional<QString> Logbook::markServiced(qint64 engine, qint64 download)
+{
+    return change([&](EngineStore &engines) { return engines.markServiced(engine, download); });
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Comparison.h"
+#include "Engine.h"
+#include "HistoryEntry.h"
 #include "stats/Download.h"
 
 #include <QDateTime>
@@ -11,6 +13,8 @@
 #include <functional>
 #include <optional>
 
+class EngineStore;
+
 // Every download kept: the raw bytes as read, when and from which port, in a SQLite file.
 // One transaction a download, in WAL mode, so that a crash or a full disk mid-save loses
 // at most that download; a file that is not a logbook is never written to. The schema
@@ -20,9 +24,13 @@
 // SQLite (which keeps its locks only while no other descriptor of the file is closed), a
 // save waits its turn behind another program's, and the first programs to open a new
 // logbook may race to create it.
+//
+// Each download belongs to an engine (see EngineStore for how one is chosen): an engine
+// has details the user keeps, a service interval in engine hours and services marked at
+// its downloads, and a history of what it ran between them.
 class Logbook {
 public:
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 3;
     // How long a save waits for another program's to finish before it fails.
     static constexpr int BusyTimeoutMs = 10000;
 
@@ -65,6 +73,29 @@ public:
     std::optional<Comparison> compare(qint64 first, qint64 second) const;
     // Every download, oldest first, for an export.
     void forEach(const std::function<void(qint64 id, const Download &)> &visit) const;
+    // The kept download with the same time and bytes as this one (one on screen).
+    std::optional<qint64> find(const Download &download) const;
+    // The downloads whose 256-byte module image has this SHA-256, oldest first.
+    QList<qint64> withImageHash(const QByteArray &sha256) const;
+
+    // The engines; an older logbook read only as it is has none yet.
+    bool hasEngines() const { return isOpen() && m_version >= 3; }
+    QList<Engine> engines() const;
+    std::optional<Engine> engine(qint64 id) const;
+    // The engines of that name, in any case.
+    QList<Engine> enginesNamed(const QString &name) const;
+    std::optional<qint64> engineOf(qint64 download) const;
+    // The engine's downloads oldest first, with what ran between them; a counter that
+    // went down is linked to the copy kept before its clearing, in whichever engine it is.
+    QList<HistoryEntry> history(qint64 engine) const;
+    // Writes the engine's name, owner, notes and service interval; the reason when not.
+    std::optional<QString> updateEngine(const Engine &details);
+    // Gives a download to an engine (to a new one, named as the download would name it,
+    // for NewEngine), and with it the later downloads of its firmware ID and user data.
+    static constexpr qint64 NewEngine = 0;
+    std::optional<QString> assign(qint64 download, qint64 engine, qint64 *assigned = nullptr);
+    // A service of the engine at one of its downloads.
+    std::optional<QString> markServiced(qint64 engine, qint64 download);
 
     // The user's data folder, where the window and runlog-cli keep the logbook.
     static QString defaultPath();
@@ -72,8 +103,11 @@ public:
 private:
     QSqlError connect(const QString &name, const QString &options, int *tables);
     std::optional<QString> migrate();
-    std::optional<qint64> keptCopyBetween(const Comparison &c) const;
+    std::optional<qint64> keptCopyBetween(qint64 earlierId, const Download &earlier, qint64 laterId,
+                                          const Download &later) const;
     QString columns() const;
+    // Runs a change of the engines in one immediate transaction; the reason when it failed.
+    std::optional<QString> change(const std::function<std::optional<QString>(EngineStore &)> &work);
 
     QString m_connection;
     QString m_path;

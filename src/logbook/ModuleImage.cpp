@@ -3,6 +3,8 @@
 #include "link/LinkConstants.h"
 #include "link/MemoryMap.h"
 
+#include <QCryptographicHash>
+
 namespace ModuleImage {
 
 QByteArray fromDownload(const Download &d)
@@ -20,6 +22,11 @@ QByteArray fromDownload(const Download &d)
     if (d.status)
         image[layout.statusByte] = char(*d.status);
     return image;
+}
+
+QByteArray sha256(const Download &download)
+{
+    return QCryptographicHash::hash(fromDownload(download), QCryptographicHash::Sha256);
 }
 
 std::optional<Download> toDownload(const QByteArray &image, bool moduleEchoes)

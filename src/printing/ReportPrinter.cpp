@@ -148,6 +148,18 @@ void ReportPrinter::setCurrentY(int twips)
     });
 }
 
+void ReportPrinter::newPage()
+{
+    m_steps.step([&] {
+        if (const StepResult r = begin())
+            return r;
+        if (!m_printer.newPage())
+            return failed(QStringLiteral("The printer could not start a new page."));
+        m_currentYTwips = 0;
+        return succeeded();
+    });
+}
+
 void ReportPrinter::print(const ReportLine &line)
 {
     m_steps.step([&] {
@@ -185,6 +197,24 @@ void ReportPrinter::print(const ReportLines &lines)
 {
     for (const ReportLine &line : lines)
         print(line);
+}
+
+void ReportPrinter::printTogether(const ReportLines &lines)
+{
+    m_steps.step([&] {
+        if (const StepResult r = begin())
+            return r;
+        const QFontMetricsF metrics(m_font, &m_printer);
+        const double needed = double(lines.size()) * metrics.lineSpacing();
+        const double pageHeight = m_printer.pageLayout().paintRectPixels(m_printer.resolution()).height();
+        if (m_currentYTwips > 0 && toDeviceY(m_currentYTwips) + needed > pageHeight) {
+            if (!m_printer.newPage())
+                return failed(QStringLiteral("The printer could not start a new page."));
+            m_currentYTwips = 0;
+        }
+        return succeeded();
+    });
+    print(lines);
 }
 
 void ReportPrinter::draw(const QRect &deviceRect, const std::function<void(QPainter &, const QRect &)> &render)

@@ -27,8 +27,13 @@ public:
     // The page set-up value the layout is designed for: portrait, positions in twips.
     void setPortrait();
     void setCurrentY(int twips);
+    int currentY() const { return int(m_currentYTwips); }
+    // The next line goes to the top of a new page.
+    void newPage();
     void print(const ReportLine &line);
     void print(const ReportLines &lines);
+    // Lines that belong together (a table): on a new page when they would not fit on this one.
+    void printTogether(const ReportLines &lines);
     // Draws into a rectangle of device pixels; the print position does not move.
     void draw(const QRect &deviceRect, const std::function<void(QPainter &, const QRect &)> &render);
     void endDoc();

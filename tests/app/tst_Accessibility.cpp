@@ -37,13 +37,15 @@ bool labelledByCaption(QAccessibleInterface *iface)
 }
 
 // The controls a user reaches: whatever takes the focus, a value field under a caption,
-// anything that carries a value as its description. Cells are the tables' business.
+// anything that carries a value as its description. Cells are the tables' business, and
+// tabs their tab bar's (each is named by its text).
 void collect(QAccessibleInterface *iface, QList<Control> &out, bool inComboBox = false)
 {
     if (!iface || iface->state().invisible)
         return;
     static const QList<QAccessible::Role> parts{QAccessible::Cell, QAccessible::ColumnHeader, QAccessible::RowHeader,
-                                                QAccessible::ListItem, QAccessible::TreeItem, QAccessible::MenuItem};
+                                                QAccessible::ListItem, QAccessible::TreeItem, QAccessible::MenuItem,
+                                                QAccessible::PageTab};
     if (parts.contains(iface->role()))
         return;
     const QString description = iface->text(QAccessible::Description);
@@ -249,7 +251,9 @@ private Q_SLOTS:
                          : window == "logbook" ? static_cast<QWidget *>(&logbook)
                                                : rig.window.get();
         QVERIFY(activate(shown));
-        auto *table = window == "main" ? rig.find<QTableWidget>("msgHoursLow") : shown->findChild<QTableWidget *>();
+        auto *table = window == "main"      ? rig.find<QTableWidget>("msgHoursLow")
+                      : window == "logbook" ? shown->findChild<QTableWidget *>(QStringLiteral("logbookTable"))
+                                            : shown->findChild<QTableWidget *>();
         QVERIFY(table->rowCount() >= 2);
         table->setFocus();
         table->setCurrentCell(0, 0);

@@ -47,7 +47,8 @@ private Q_SLOTS:
         }
         QCOMPARE(menus, (QStringList{"&File|&Print Statistics|Print Set&up|E&xit",
                                      "&Options|&Erase RPM Limit Data in EEPROM",
-                                     "&Tools|&Ports...|&Find Module|&Logbook...|&Keep Downloads in the Logbook|Byte &Trace to File...",
+                                     "&Tools|&Ports...|&Find Module|&Logbook...|&Keep Downloads in the Logbook|Byte &Trace to File..."
+                                     "|Service &Report...|&Workshop Details...",
                                      "&Help|&Contents|&About"}));
 
         // Hidden until a module supplies them; the status frame without its option.

@@ -60,24 +60,27 @@ private Q_SLOTS:
         QTest::addColumn<int>("after");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("wentDown");
+        QTest::addColumn<QString>("carried");  // carried on: a counter that went down counted from zero
         // The first four differ by 0.01 h from the difference of the two readings as shown.
-        QTest::newRow("total, 698 counts") << Counter::TotalTime << 63889 << 64587 << "6.50" << false;
-        QTest::newRow("total, 4533 counts") << Counter::TotalTime << 59162 << 63695 << "42.25" << false;
-        QTest::newRow("RPM band") << Counter::RpmBandTime << 16532 << 63501 << "437.72" << false;
-        QTest::newRow("temperature band") << Counter::TempBandTime << 5621 << 29741 << "224.79" << false;
-        QTest::newRow("WOT, the later above the total") << Counter::WotTime << 64000 << 65500 << "9.32" << false;
-        QTest::newRow("seconds at the RPM limit") << Counter::LimitTime << 1000 << 1700 << "91.70" << false;
-        QTest::newRow("engine starts") << Counter::EngineStarts << 1234 << 1240 << "6" << false;
-        QTest::newRow("maximum RPM, reached between") << Counter::MaxRpm << 200 << 208 << "6500 reached" << false;
-        QTest::newRow("maximum RPM, not passed") << Counter::MaxRpm << 208 << 208 << "6500" << false;
-        // Went down: cleared, erased or another module, and no figure.
-        QTest::newRow("total cleared") << Counter::TotalTime << 63889 << 12 << "0.00" << true;
-        QTest::newRow("RPM band cleared") << Counter::RpmBandTime << 16532 << 0 << "0.00" << true;
-        QTest::newRow("temperature band cleared") << Counter::TempBandTime << 5621 << 0 << "0.00" << true;
-        QTest::newRow("WOT cleared") << Counter::WotTime << 640 << 0 << "0.00" << true;
-        QTest::newRow("limit time erased") << Counter::LimitTime << 1000 << 0 << "0.00" << true;
-        QTest::newRow("maximum RPM erased") << Counter::MaxRpm << 208 << 0 << "0" << true;
-        QTest::newRow("engine starts cleared") << Counter::EngineStarts << 1234 << 3 << "0" << true;
+        QTest::newRow("total, 698 counts") << Counter::TotalTime << 63889 << 64587 << "6.50" << false << "6.50";
+        QTest::newRow("total, 4533 counts") << Counter::TotalTime << 59162 << 63695 << "42.25" << false << "42.25";
+        QTest::newRow("RPM band") << Counter::RpmBandTime << 16532 << 63501 << "437.72" << false << "437.72";
+        QTest::newRow("temperature band") << Counter::TempBandTime << 5621 << 29741 << "224.79" << false << "224.79";
+        QTest::newRow("WOT, the later above the total") << Counter::WotTime << 64000 << 65500 << "9.32" << false << "9.32";
+        QTest::newRow("seconds at the RPM limit") << Counter::LimitTime << 1000 << 1700 << "91.70" << false << "91.70";
+        QTest::newRow("engine starts") << Counter::EngineStarts << 1234 << 1240 << "6" << false << "6";
+        QTest::newRow("maximum RPM, reached between") << Counter::MaxRpm << 200 << 208 << "6500 reached" << false
+                                                      << "6500 reached";
+        QTest::newRow("maximum RPM, not passed") << Counter::MaxRpm << 208 << 208 << "6500" << false << "6500";
+        // Went down: cleared, erased or another module, and no figure; carried on, what
+        // the counter holds ran since it restarted.
+        QTest::newRow("total cleared") << Counter::TotalTime << 63889 << 12 << "0.00" << true << "0.11";
+        QTest::newRow("RPM band cleared") << Counter::RpmBandTime << 16532 << 300 << "0.00" << true << "2.80";
+        QTest::newRow("temperature band cleared") << Counter::TempBandTime << 5621 << 1000 << "0.00" << true << "9.32";
+        QTest::newRow("WOT cleared") << Counter::WotTime << 640 << 100 << "0.00" << true << "0.93";
+        QTest::newRow("limit time erased") << Counter::LimitTime << 1000 << 50 << "0.00" << true << "6.55";
+        QTest::newRow("maximum RPM erased") << Counter::MaxRpm << 208 << 100 << "0" << true << "3125 reached";
+        QTest::newRow("engine starts cleared") << Counter::EngineStarts << 1234 << 3 << "0" << true << "3";
     }
 
     void figuresComeFromTheCounters()
@@ -87,13 +90,42 @@ private Q_SLOTS:
         QFETCH(int, after);
         QFETCH(QString, shown);
         QFETCH(bool, wentDown);
+        QFETCH(QString, carried);
         const Download earlier = reading(counter, before, 0), later = reading(counter, after, 1);
         // Whichever is passed first, the earlier in time is the earlier.
-        for (const Accumulation &a : {Accumulation::between(earlier, later), Accumulation::between(later, earlier)}) {
-            QCOMPARE(figure(a, counter), shown);
+        for (const bool inOrder : {true, false}) {
+            const Download &one = inOrder ? earlier : later, &other = inOrder ? later : earlier;
+            const Accumulation a = Accumulation::between(one, other), on = Accumulation::carriedOn(one, other);
+            QCOMPARE(figure(a, counter) + '|' + figure(on, counter), shown + '|' + carried);
             QCOMPARE(a.WentDown, wentDown ? Accumulation::Counters(counter) : Accumulation::Counters());
+            QCOMPARE(on.WentDown, a.WentDown);
             QVERIFY(a.RecordsWot && a.RecordsTemperatures);
         }
+    }
+
+    // An engine's figures from its first reading on, span after span: counts added and
+    // converted once, so that the sum is not a sum of rounded figures.
+    void spansAddUpAsCounts()
+    {
+        // 1000 counts, then 400 more, then cleared and 100 since, then 301 more: 1801.
+        Download first = reading(Counter::TotalTime, 1000, 0), second = reading(Counter::TotalTime, 1400, 1),
+                 cleared = reading(Counter::TotalTime, 100, 2), last = reading(Counter::TotalTime, 401, 3);
+        first.statistics[MaxRpmOffset] = 208;
+        Accumulation lifetime = Accumulation::held(first);
+        QCOMPARE(figure(lifetime, Counter::TotalTime) + '|' + figure(lifetime, Counter::MaxRpm), QStringLiteral("9.32|6500 reached"));
+        for (const auto &[one, other] : {std::pair(&first, &second), std::pair(&second, &cleared), std::pair(&cleared, &last)})
+            lifetime += Accumulation::carriedOn(*one, *other);
+        // 1801 counts are 16.784 h; the four spans as shown (9.32, 3.73, 0.93, 2.81) add up to 16.79.
+        QCOMPARE(figure(lifetime, Counter::TotalTime), QStringLiteral("16.78"));
+        QCOMPARE(lifetime.counts.total, 1801);
+        QCOMPARE(lifetime.WentDown, Accumulation::Counters(Counter::TotalTime | Counter::MaxRpm));
+        // The highest RPM of any span, though the module forgot it.
+        QCOMPARE(figure(lifetime, Counter::MaxRpm), QStringLiteral("6500"));
+        // A span that does not record WOT leaves the sum without it.
+        Download plain = last;
+        plain.statistics[DataFlagsOffset] = RecordsTemperatures;
+        lifetime += Accumulation::carriedOn(last, plain);
+        QVERIFY(!lifetime.RecordsWot && lifetime.RecordsTemperatures && lifetime.WOTTotalHrs == 0);
     }
 
     void aCounterNotRecordedGivesNoFigure()

@@ -2,10 +2,16 @@
 #include "printing/ChartWindow.h"
 #include "files/OutputFile.h"
 #include "reports/ReportLayout.h"
+#include "printing/ServicePrintout.h"
 #include "printing/StatisticsPrintout.h"
+#include "logbook/ModuleImage.h"
+#include "reports/ServiceReport.h"
 #include "stats/ModuleStatistics.h"
 #include "support/ReportSample.h"
+#include "support/Golden.h"
 #include "support/ScriptedPrompt.h"
+
+#include <QImage>
 
 #include <QFile>
 #include <QFontMetricsF>
@@ -47,6 +53,8 @@ QStringList onPaper(QStringList lines)
     return lines.replaceInStrings(QRegularExpression(QStringLiteral("^Downloaded: .*")), QStringLiteral("Downloaded:"));
 }
 QStringList onPaper(const QStringList &lines, bool) { return onPaper(folded(lines.join(QLatin1Char('\n')))); }
+// Lines a printout was given, as they must come back from paper.
+QStringList onPaper(const ReportLines &lines) { return onPaper(folded(renderReportText(lines))); }
 ReportContext context() { return {QStringLiteral("Korvane"), QStringLiteral("SN 12"), {}, true, {}, {}}; }
 
 QPrinter *pdfPrinter(const QString &path)
@@ -139,6 +147,82 @@ private Q_SLOTS:
         QCOMPARE(QFile::exists(second), bool(dataFlags & 2));
         if (dataFlags & 2)
             QCOMPARE(pdfPages(second), QList<QStringList>{onPaper(SampleTempSection.mid(2), true)});
+    }
+
+    // The letterhead, the values, the histogram and the rest, in order; the logo at the top
+    // right in its proportions, or left off when it is not an image.
+    void service_data()
+    {
+        QTest::addColumn<QSize>("logo");  // empty: a file that is not an image
+        QTest::addColumn<QRect>("placed");
+        QTest::addColumn<bool>("histogram");
+        QTest::newRow("a wide logo") << QSize(400, 100) << QRect(0, 500, 2880, 720) << true;
+        QTest::newRow("a tall logo, no hours in any band") << QSize(100, 400) << QRect(0, 500, 360, 1440) << false;
+        QTest::newRow("a logo that is not an image") << QSize() << QRect() << true;
+    }
+
+    void service()
+    {
+        QFETCH(QSize, logo);
+        QFETCH(QRect, placed);
+        QFETCH(bool, histogram);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("service.pdf"));
+        std::unique_ptr<QPrinter> printer(pdfPrinter(path));
+        ScriptedPrompt prompt;
+
+        ServiceReport report;
+        report.workshop = {QStringLiteral("Harbour Marine"), QStringLiteral("12 Quay St\nPort Ellen"),
+                           QStringLiteral("01496 300 123"), dir.filePath(QStringLiteral("logo.png"))};
+        if (logo.isEmpty()) {
+            QVERIFY(writeFile(report.workshop.logo, "not an image"));
+        } else {
+            QImage image(logo, QImage::Format_RGB32);
+            image.fill(Qt::darkBlue);
+            QVERIFY(image.save(report.workshop.logo));
+        }
+        auto bytes = goldenImage(QStringLiteral("echo-full.bin"));
+        if (!histogram)
+            std::fill(bytes.begin() + 64, bytes.begin() + 64 + 26, 0);
+        report.entry.download = *ModuleImage::toDownload(QByteArray(reinterpret_cast<const char *>(bytes.data()), 256), true);
+        report.entry.first = true;
+        report.entry.sincePrevious = report.entry.lifetime = Accumulation::held(report.entry.download);
+        report.engine.name = QStringLiteral("HULL 7");
+        report.sha256 = ModuleImage::sha256(report.entry.download);
+        report.context = context();
+        const ModuleStatistics stats = report.entry.download.decode();
+        std::unique_ptr<ChartWindow> window;
+        if (histogram)
+            window = std::make_unique<ChartWindow>(stats, QStringLiteral("Korvane"), prompt);
+        QVERIFY(!ServicePrintout::print(*printer, prompt, window.get(), report));
+        QVERIFY(prompt.shown().isEmpty());
+
+        QStringList paper;
+        for (const QStringList &page : pdfPages(path))
+            paper << onPaper(page);
+        const QStringList before = onPaper(report.letterhead() + ReportLines{ReportLine::empty()} + report.heading()
+                                           + report.values());
+        QStringList after;
+        for (const ReportLines &block : {report.rpmBands(), report.temperatureBands(), report.sincePrevious(),
+                                         report.warranty(), report.service(), report.fingerprint()})
+            after << onPaper(block);
+        QCOMPARE(paper.mid(0, before.size()), before);
+        QCOMPARE(paper.mid(paper.size() - after.size()), after);
+        const QString between = paper.mid(before.size(), paper.size() - after.size() - before.size()).join(' ');
+        QVERIFY2(histogram ? between.contains(QLatin1String("HOURS")) : between.startsWith(QLatin1String("No hours")),
+                 qPrintable(between));
+
+        // The logo's place, right-aligned to the printable width, and whether it reached the page.
+        const QSizeF page = printer->pageLayout().paintRect(QPageLayout::Inch).size() * 1440;
+        QRect expected = placed;
+        if (!placed.isEmpty())
+            expected.moveLeft(int(std::lround(page.width())) - placed.width());
+        QCOMPARE(ServicePrintout::logoTwips(page, logo), expected);
+        QProcess images;
+        images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path});
+        QVERIFY(images.waitForFinished(30000));
+        const int listed = int(QString::fromUtf8(images.readAllStandardOutput()).trimmed().split('\n').size()) - 2;
+        QCOMPARE(listed, logo.isEmpty() ? 0 : 1);
     }
 };
 

@@ -9,9 +9,11 @@ struct CliRun {
     QString out;
     QString err;
 
-    static CliRun run(const QStringList &arguments)
+    static CliRun run(const QStringList &arguments,
+                      const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
     {
         QProcess p;
+        p.setProcessEnvironment(environment);
         p.start(QStringLiteral(RUNLOG_CLI_PATH), arguments);
         p.closeWriteChannel();
         CliRun r;

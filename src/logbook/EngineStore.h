@@ -1,0 +1,62 @@
+#pragma once
+
+#include "Engine.h"
+#include "HistoryEntry.h"
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <optional>
+
+// The engines of a logbook, on its connection: which engine each download belongs to,
+// the engines' details, their service marks, and a summary of each engine's downloads
+// (last download, lifetime hours, hours at the last service) kept up to date with every
+// change, so that the list of engines never reads their downloads. The writing calls run
+// inside the caller's transaction and give the reason when they fail.
+//
+// A download goes to the engine its firmware ID and user data (trimmed, printable
+// characters only) were last given to: the engine they were first seen with, made for
+// them then, until the user assigns a download of theirs to another engine, after which
+// their later downloads follow that one.
+class EngineStore {
+public:
+    explicit EngineStore(const QSqlDatabase &db) : m_db(db) {}
+
+    // Every download without an engine given to one, oldest first, and every summary made:
+    // how an older logbook gains its engines.
+    std::optional<QString> assignAll();
+    // The engine a download about to be kept belongs to, made for it when there is none.
+    std::optional<QString> engineFor(const Download &download, qint64 &engine);
+    // The engine's summary after one more download of it was kept.
+    std::optional<QString> added(qint64 engine, qint64 id, const Download &download);
+    // The summary made again from the engine's downloads.
+    std::optional<QString> refresh(qint64 engine);
+
+    // A new engine for a download, named as the download would name it; it has none of its
+    // downloads until one is assigned to it.
+    std::optional<QString> create(qint64 download, qint64 &engine);
+    std::optional<QString> update(const Engine &details);
+    std::optional<QString> assign(qint64 download, qint64 engine);
+    std::optional<QString> markServiced(qint64 engine, qint64 download);
+
+    QList<Engine> engines() const;
+    std::optional<Engine> engine(qint64 id) const;
+    QList<Engine> named(const QString &name) const;
+    std::optional<qint64> engineOf(qint64 download) const;
+    // The engine's downloads oldest first, with what ran between them; no copy kept in
+    // another engine is looked for here.
+    QList<HistoryEntry> history(qint64 engine) const;
+
+    // The name an engine made for a download is given: its user data as shown, trimmed,
+    // or its firmware ID when the user data is blank.
+    static QString defaultName(const Download &download);
+
+private:
+    // An engine the logbook made that has lost its downloads to another, and that nobody
+    // has given details to, goes.
+    std::optional<QString> removeIfUnused(qint64 engine);
+    QList<Engine> select(const QString &where, const QVariantList &values) const;
+
+    QSqlDatabase m_db;
+};
