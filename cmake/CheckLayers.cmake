@@ -3,17 +3,18 @@
 #   cmake -DSOURCE_DIR=<src> -P CheckLayers.cmake
 cmake_policy(SET CMP0057 NEW)  # IN_LIST in if()
 
-set(layers files link stats logbook reports sim session printing cli app)
+set(layers files link stats logbook sync reports sim session printing cli app)
 set(allowed_files files)
 set(allowed_link files link)
 set(allowed_stats files link stats)
 set(allowed_reports files link stats logbook reports)
 set(allowed_logbook files link stats logbook)
+set(allowed_sync files link stats logbook sync)
 set(allowed_sim files link sim)
 set(allowed_session files link stats logbook sim session)
 set(allowed_printing files link stats logbook reports printing)
-set(allowed_cli files link stats reports logbook sim session printing cli)
-set(allowed_app files link stats reports logbook sim session printing app)
+set(allowed_cli files link stats reports logbook sync sim session printing cli)
+set(allowed_app files link stats reports logbook sync sim session printing app)
 
 set(faults "")
 foreach(layer IN LISTS layers)

@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "files/OutputFile.h"
+#include "sync/ServerAddress.h"
 #include "link/LinkConstants.h"
 #include "link/PortNames.h"
 #include "stats/ModuleOperations.h"
@@ -20,11 +21,13 @@ const QStringList Commands{QStringLiteral("read"),    QStringLiteral("write-user
                            QStringLiteral("decode"),  QStringLiteral("logbook"),         QStringLiteral("engine"),
                            QStringLiteral("report")};
 const QStringList LogbookCommands{QStringLiteral("list"),   QStringLiteral("show"),  QStringLiteral("diff"),
-                                  QStringLiteral("export"), QStringLiteral("print"), QStringLiteral("verify")};
+                                  QStringLiteral("export"), QStringLiteral("print"), QStringLiteral("verify"),
+                                  QStringLiteral("sync")};
 // Each engine command and the words it takes after its name.
 const QList<std::pair<QString, int>> EngineCommands{{QStringLiteral("list"), 0},     {QStringLiteral("show"), 1},
                                                     {QStringLiteral("set"), 1},      {QStringLiteral("serviced"), 1},
-                                                    {QStringLiteral("assign"), 2},   {QStringLiteral("export"), 0}};
+                                                    {QStringLiteral("assign"), 2},   {QStringLiteral("export"), 0},
+                                                    {QStringLiteral("conflicts"), 0}, {QStringLiteral("resolve"), 1}};
 
 // Why a file named on the command line cannot be read, or nothing.
 std::optional<QString> unreadable(const QString &path)
@@ -56,13 +59,14 @@ std::optional<QString> CliOptions::parse(const QStringList &arguments, CliOption
                              saveImage = valued("save-image"), filter = valued("filter"),
                              loopback = valued("loopback"), name = valued("name"), owner = valued("owner"),
                              notes = valued("notes"), serviceInterval = valued("service-interval"),
-                             download = valued("download"), technician = valued("technician"), job = valued("job");
+                             download = valued("download"), technician = valued("technician"), job = valued("job"),
+                             server = valued("logbook-server"), keep = valued("keep");
     const QCommandLineOption engineRebuild(QStringLiteral("engine-rebuild")), yes(QStringLiteral("yes")),
         noLogbook(QStringLiteral("no-logbook")), plain(QStringLiteral("plain")), check(QStringLiteral("check")),
         anyEngines(QStringLiteral("any-engines")), csvLocale(QStringLiteral("csv-locale"));
     parser.addOptions({helpOption, versionOption, port, config, demo, trace, format, comment, breakIn, pdf, logbook,
                        saveImage, filter, loopback, engineRebuild, yes, noLogbook, plain, check, anyEngines, name,
-                       owner, notes, serviceInterval, download, technician, job, csvLocale});
+                       owner, notes, serviceInterval, download, technician, job, csvLocale, server, keep});
 
     // "--demo" alone means the echoing kind.
     QStringList args = arguments;
@@ -195,6 +199,20 @@ std::optional<QString> CliOptions::parse(const QStringList &arguments, CliOption
         o.download = parser.value(download).toLongLong();
         if (o.download <= 0)
             return QStringLiteral("--download %1: not a download's number").arg(parser.value(download));
+    }
+    o.server = parser.value(server);
+    if (!o.server.isEmpty()) {
+        QString why;
+        if (!ServerAddress::parse(o.server, &why))
+            return QStringLiteral("--logbook-server: ") + why;
+    }
+    const bool resolving = o.command == QLatin1String("engine") && words.value(1) == QLatin1String("resolve");
+    if (parser.isSet(keep) != resolving)
+        return resolving ? QStringLiteral("engine resolve needs --keep VERSION") : QStringLiteral("--keep belongs to engine resolve");
+    if (resolving) {
+        o.keep = parser.value(keep).toLongLong();
+        if (o.keep <= 0)
+            return QStringLiteral("--keep %1: not a version's number").arg(parser.value(keep));
     }
     if ((parser.isSet(technician) || parser.isSet(job)) && o.command != QLatin1String("report"))
         return QStringLiteral("--technician and --job belong to report service");

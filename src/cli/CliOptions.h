@@ -27,6 +27,8 @@ struct CliOptions {
     QString notes;
     QString serviceInterval;
     qint64 download = 0;  // engine serviced --download
+    qint64 keep = 0;      // engine resolve --keep
+    QString server;       // --logbook-server
     QString technician;   // report service
     QString job;
     QStringList words;

@@ -10,6 +10,7 @@
 #include "session/Configuration.h"
 #include "files/OutputFile.h"
 #include "link/LinkDiagnosis.h"
+#include "sync/LogbookSync.h"
 #include "link/LinkTrace.h"
 #include "link/LoopbackCheck.h"
 #include "link/ModuleFinder.h"
@@ -40,6 +41,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSysInfo>
 #include <QTextStream>
 
 #include <algorithm>
@@ -81,6 +83,10 @@ const char Usage[] =
     "  logbook verify SHA256 [--format F]\n"
     "      The kept download whose 256-byte module image has this SHA-256, as a service\n"
     "      report gives it (exit status 1 when there is none).\n"
+    "  logbook sync\n"
+    "      Send the workshop's server (--logbook-server, or the one the window set) the\n"
+    "      downloads and engines' changes it lacks, and take those it has; exit status 1,\n"
+    "      with the number waiting, when it cannot be reached.\n"
     "  engine list | show ENGINE | export [--format F]\n"
     "      The engines: each with its last download, total hours and service status; one\n"
     "      with its details and history (every download, with what ran since the one\n"
@@ -93,6 +99,9 @@ const char Usage[] =
     "  engine assign DOWNLOAD_ID ENGINE\n"
     "      Give a download to another engine (ENGINE new: to a new one); the later\n"
     "      downloads of its firmware ID and user data follow it there.\n"
+    "  engine conflicts [--format F] | engine resolve ENGINE --keep VERSION\n"
+    "      Engines whose details two benches edited at once, each version kept; the one\n"
+    "      to keep, which settles the others on the server at the next sync.\n"
     "  report service DOWNLOAD_ID [--pdf FILE] [--technician T] [--job T]\n"
     "      Print a service report of a kept download, on the letterhead of the settings'\n"
     "      Workshop group (Name, Address, Phone, Logo), to the default printer or FILE.\n"
@@ -115,6 +124,9 @@ const char Usage[] =
     "  --trace FILE    append every byte and pause on the port to FILE.\n"
     "  --logbook FILE  keep downloads in FILE instead of the user's logbook.\n"
     "  --no-logbook    keep nothing (and no copy is made before a clearing write).\n"
+    "  --logbook-server URL\n"
+    "                  the workshop's server, postgresql://user@host:port/database\n"
+    "                  (?sslmode=require); the password comes from ~/.pgpass or PGPASSWORD.\n"
     "  --csv-locale    with --format csv: the user's locale's decimal mark, a semicolon\n"
     "                  between fields where that mark is a comma, and units in the header.\n"
     "  -h, --help, --version\n"
@@ -189,6 +201,32 @@ int listPorts(const QString &format)
     else
         for (const QString &line : lines)
             out << line << '\n';
+    return ExitOk;
+}
+
+// logbook sync: the logbook and the workshop's server made to hold the same downloads.
+int syncLogbook(Logbook &logbook, const QString &given)
+{
+    const QString url = given.isEmpty() ? QSettings().value(QStringLiteral("Logbook/Server")).toString() : given;
+    if (url.isEmpty())
+        return fail(QStringLiteral("logbook sync: no server is set; give --logbook-server URL, or set one in the "
+                                   "window's Tools > Logbook Server..."));
+    QString why;
+    const auto server = ServerAddress::parse(url, &why);
+    if (!server)
+        return fail(QStringLiteral("logbook sync: the server set is no server address: ") + why);
+    const SyncOutcome outcome = LogbookSync(logbook, *server, QSysInfo::machineHostName()).run();
+    if (!outcome.complete())
+        return fail(QStringLiteral("%1: %2 download(s) waiting to reach %3: %4")
+                        .arg(logbook.path())
+                        .arg(outcome.waiting)
+                        .arg(server->display(), outcome.failure.value_or(QStringLiteral("the server took no more"))));
+    std::printf("%s: synced with %s: %d download(s) sent, %d received%s\n", qPrintable(logbook.path()),
+                qPrintable(server->display()), outcome.pushed, outcome.pulled,
+                outcome.conflicts ? qPrintable(QStringLiteral("; %1 engine(s) edited on two benches at once (engine "
+                                                              "conflicts)")
+                                                   .arg(outcome.conflicts))
+                                  : "");
     return ExitOk;
 }
 
@@ -318,7 +356,8 @@ int CommandLine::run(const PrintHook &print)
     // user may only read; only the engine commands that change it open it to write.
     const bool logbookCommand = o.command == QLatin1String("logbook") || o.command == QLatin1String("engine")
                                 || o.command == QLatin1String("report");
-    const bool changesLogbook = o.command == QLatin1String("engine") && EngineCommands::writes(o.words.value(1));
+    const bool changesLogbook = (o.command == QLatin1String("engine") && EngineCommands::writes(o.words.value(1)))
+                                || (o.command == QLatin1String("logbook") && o.words.value(1) == QLatin1String("sync"));
     const QString logbookPath = o.logbook.isEmpty() ? session.defaultLogbookPath() : o.logbook;
     if (!o.noLogbook)
         session.openLogbook(logbookPath, logbookCommand && !changesLogbook);
@@ -339,7 +378,9 @@ int CommandLine::run(const PrintHook &print)
         const CsvStyle csv = o.csvLocale ? CsvStyle::forLocale(QLocale()) : CsvStyle();
         if (o.command == QLatin1String("engine"))
             return EngineCommands::run(logbook, {o.words, o.format, csv, o.name, o.owner, o.notes, o.serviceInterval,
-                                                 o.download});
+                                                 o.download, o.keep});
+        if (o.words.value(1) == QLatin1String("sync"))
+            return syncLogbook(logbook, o.server);
         if (o.command == QLatin1String("report")) {
             QString why;
             auto report = ServiceReport::ofDownload(logbook, o.words.value(2).toLongLong(), maker,

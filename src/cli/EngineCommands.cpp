@@ -2,6 +2,7 @@
 
 #include "RecordFormat.h"
 #include "logbook/Logbook.h"
+#include "logbook/SyncStore.h"
 #include "reports/EngineReport.h"
 #include "reports/ReportLayout.h"
 #include "stats/NumberFormat.h"
@@ -208,6 +209,46 @@ QString historyCsv(const QList<HistoryEntry> &entries, const CsvStyle &csv)
 }
 
 // The engine a word names: a number first, then a name in any case.
+// Engines two benches edited at once: each version no later one settles, with who made it.
+void printConflicts(const QList<EngineConflict> &conflicts, const QString &format, QTextStream &out)
+{
+    if (format == QLatin1String("json")) {
+        QStringList objects;
+        for (const EngineConflict &c : conflicts) {
+            QStringList versions;
+            for (const EngineVersion &v : c.versions)
+                versions << RecordFormat::jsonObject({{QStringLiteral("Version"), QString::number(v.id)},
+                                                      {QStringLiteral("Name"), RecordFormat::jsonString(v.name)},
+                                                      {QStringLiteral("Owner"), RecordFormat::jsonString(v.owner)},
+                                                      {QStringLiteral("Notes"), RecordFormat::jsonString(v.notes)},
+                                                      {QStringLiteral("ServiceInterval"), jsonNumberOrNull(v.serviceInterval)},
+                                                      {QStringLiteral("Bench"), RecordFormat::jsonString(v.bench)},
+                                                      {QStringLiteral("ChangedAt"), RecordFormat::jsonString(when(v.changedAt))}})
+                                .trimmed();
+            objects << RecordFormat::jsonObject({{QStringLiteral("Engine"), QString::number(c.engine)},
+                                                 {QStringLiteral("Name"), RecordFormat::jsonString(c.name)},
+                                                 {QStringLiteral("Versions"), QLatin1Char('[') + versions.join(QLatin1Char(','))
+                                                                                  + QLatin1Char(']')}})
+                           .trimmed();
+        }
+        out << "[" << (objects.isEmpty() ? QString() : QStringLiteral("\n") + objects.join(QStringLiteral(",\n"))) << "\n]\n";
+        return;
+    }
+    for (const EngineConflict &c : conflicts) {
+        out << QStringLiteral("engine %1 \"%2\": edited on two benches at once; keep one with engine resolve %1 --keep "
+                              "VERSION\n")
+                   .arg(c.engine)
+                   .arg(c.name);
+        for (const EngineVersion &v : c.versions)
+            out << QStringLiteral("  version %1 (%2, %3): name \"%4\", owner \"%5\", service interval %6, notes \"%7\"\n")
+                       .arg(v.id)
+                       .arg(v.bench, when(v.changedAt), v.name, v.owner,
+                            v.serviceInterval ? NumberFormat::hours(float(*v.serviceInterval)) + QStringLiteral(" h")
+                                              : QStringLiteral("none"),
+                            v.notes);
+    }
+}
+
 std::optional<Engine> resolve(const Logbook &logbook, const QString &word, QString *why)
 {
     bool number = false;
@@ -235,13 +276,33 @@ std::optional<Engine> resolve(const Logbook &logbook, const QString &word, QStri
 
 bool writes(const QString &what)
 {
-    return what == QLatin1String("set") || what == QLatin1String("serviced") || what == QLatin1String("assign");
+    return what == QLatin1String("set") || what == QLatin1String("serviced") || what == QLatin1String("assign")
+           || what == QLatin1String("resolve") || what == QLatin1String("conflicts");
 }
 
 int run(Logbook &logbook, const Request &r)
 {
     QTextStream out(stdout);
     const QString what = r.words.value(1);
+    if (what == QLatin1String("conflicts") || what == QLatin1String("resolve")) {
+        auto store = logbook.syncStore();
+        if (!store)
+            return fail(QStringLiteral("%1: the logbook cannot be opened to write").arg(logbook.path()));
+        if (what == QLatin1String("conflicts")) {
+            printConflicts(store->conflicts(), r.format, out);
+            return 0;
+        }
+        QString why;
+        const auto engine = resolve(logbook, r.words.value(2), &why);
+        if (!engine)
+            return fail(why);
+        if (const auto failed = store->resolve(engine->id, r.keep))
+            return fail(QStringLiteral("%1: %2").arg(logbook.path(), *failed));
+        out << QStringLiteral("engine %1: version %2 kept; it settles the others on the server at the next sync\n")
+                   .arg(engine->id)
+                   .arg(r.keep);
+        return 0;
+    }
     if (what == QLatin1String("list") || what == QLatin1String("export")) {
         // An export is for another program: JSON unless CSV is asked for.
         const QString format = what == QLatin1String("export") && r.format == QLatin1String("text") ? QStringLiteral("json")

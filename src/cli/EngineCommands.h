@@ -8,7 +8,7 @@
 
 class Logbook;
 
-// runlog-cli engine list, show, set, serviced, assign and export: the engines of the
+// runlog-cli engine list, show, set, serviced, assign, export, conflicts and resolve: the engines of the
 // logbook. ENGINE is an engine's number or, when no engine has that number, its name in
 // any case. Writes the result to standard output only when the command completed, and
 // returns the exit status (1, with one line on standard error, when it did not).
@@ -24,6 +24,7 @@ struct Request {
     QString notes;
     QString serviceInterval;  // hours, or "none"
     qint64 download = 0;      // engine serviced --download; 0: the engine's last download
+    qint64 keep = 0;          // engine resolve --keep: the version kept
 };
 
 int run(Logbook &logbook, const Request &request);

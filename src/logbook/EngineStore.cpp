@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUuid>
 #include <QVariant>
 
 namespace {
@@ -26,6 +27,10 @@ struct Identity {
     }
     QString key() const { return firmwareID + QChar(0) + userText; }
 };
+
+// Engines made for the same firmware ID and user data on different machines are one
+// engine: their UUID follows from those, so that benches sharing a server agree on it.
+const QUuid EngineNamespace(QStringLiteral("6b1f3c0e-6c9a-4f45-9d56-3a5a2f6c9e41"));
 
 std::optional<QString> failure(const QSqlQuery &q)
 {
@@ -59,8 +64,9 @@ std::optional<QString> EngineStore::engineFor(const Download &download, qint64 &
         engine = q.value(0).toLongLong();
         return std::nullopt;
     }
-    q.prepare(QStringLiteral("INSERT INTO engine (name) VALUES (?)"));
+    q.prepare(QStringLiteral("INSERT INTO engine (name, uuid) VALUES (?, ?)"));
     q.addBindValue(defaultName(download));
+    q.addBindValue(identityUuid(identity.firmwareID, identity.userText));
     if (!q.exec())
         return failure(q);
     engine = q.lastInsertId().toLongLong();
@@ -203,8 +209,9 @@ std::optional<QString> EngineStore::create(qint64 download, qint64 &engine)
     Download d;
     d.firmwareID = q.value(0).toString();
     d.userData = q.value(1).toByteArray();
-    q.prepare(QStringLiteral("INSERT INTO engine (name) VALUES (?)"));
+    q.prepare(QStringLiteral("INSERT INTO engine (name, uuid) VALUES (?, ?)"));
     q.addBindValue(defaultName(d));
+    q.addBindValue(QUuid::createUuid().toString(QUuid::WithoutBraces));
     if (!q.exec())
         return failure(q);
     engine = q.lastInsertId().toLongLong();
@@ -220,8 +227,10 @@ std::optional<QString> EngineStore::update(const Engine &details)
     if (details.serviceInterval && !(*details.serviceInterval > 0))
         return QStringLiteral("a service interval is a number of hours above zero");
     QSqlQuery q(m_db);
+    // Edited here: the details go to a shared server as a new version at the next sync.
     q.prepare(QStringLiteral("UPDATE engine SET name = ?, owner = ?, notes = ?, service_interval = ?, "
-                             "revision = revision + 1 WHERE id = ?"));
+                             "revision = revision + 1%1 WHERE id = ?")
+                  .arg(m_recording ? QStringLiteral(", edited = 1") : QString()));
     q.addBindValue(details.name.trimmed());
     q.addBindValue(details.owner.isNull() ? QStringLiteral("") : details.owner);
     q.addBindValue(details.notes.isNull() ? QStringLiteral("") : details.notes);
@@ -263,6 +272,8 @@ std::optional<QString> EngineStore::assign(qint64 download, qint64 engine)
     q.addBindValue(engine);
     if (!q.exec())
         return failure(q);
+    if (const auto why = record(QStringLiteral("assign"), download, engine))
+        return why;
     if (const auto why = refresh(engine))
         return why;
     if (before != 0 && before != engine) {
@@ -308,7 +319,27 @@ std::optional<QString> EngineStore::markServiced(qint64 engine, qint64 download)
     q.addBindValue(engine);
     if (!q.exec())
         return failure(q);
+    if (const auto why = record(QStringLiteral("service"), download, engine))
+        return why;
     return refresh(engine);
+}
+
+QString EngineStore::identityUuid(const QString &firmwareID, const QString &userText)
+{
+    return QUuid::createUuidV5(EngineNamespace, firmwareID + QChar(0) + userText).toString(QUuid::WithoutBraces);
+}
+
+std::optional<QString> EngineStore::record(const QString &kind, qint64 download, qint64 engine)
+{
+    if (!m_recording)
+        return std::nullopt;
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("INSERT INTO outbox (kind, download, engine) SELECT ?, d.uuid, e.uuid FROM download d, "
+                             "engine e WHERE d.id = ? AND e.id = ?"));
+    q.addBindValue(kind);
+    q.addBindValue(download);
+    q.addBindValue(engine);
+    return q.exec() ? std::nullopt : failure(q);
 }
 
 QList<Engine> EngineStore::select(const QString &where, const QVariantList &values) const

@@ -21,7 +21,9 @@
 // their later downloads follow that one.
 class EngineStore {
 public:
-    explicit EngineStore(const QSqlDatabase &db) : m_db(db) {}
+    // A store that records what the user changes, for a server the logbook is shared
+    // through (recording), or that applies what came from one (not recording).
+    explicit EngineStore(const QSqlDatabase &db, bool recording = true) : m_db(db), m_recording(recording) {}
 
     // Every download without an engine given to one, oldest first, and every summary made:
     // how an older logbook gains its engines.
@@ -51,12 +53,17 @@ public:
     // The name an engine made for a download is given: its user data as shown, trimmed,
     // or its firmware ID when the user data is blank.
     static QString defaultName(const Download &download);
+    // The UUID of the engine made for a firmware ID and user data, the same on every machine.
+    static QString identityUuid(const QString &firmwareID, const QString &userText);
 
 private:
     // An engine the logbook made that has lost its downloads to another, and that nobody
     // has given details to, goes.
     std::optional<QString> removeIfUnused(qint64 engine);
     QList<Engine> select(const QString &where, const QVariantList &values) const;
+    // A change the user made, for the next sync to take to a server.
+    std::optional<QString> record(const QString &kind, qint64 download, qint64 engine);
 
     QSqlDatabase m_db;
+    bool m_recording;
 };

@@ -1,5 +1,7 @@
 #include "Logbook.h"
 
+#include "SyncStore.h"
+
 #include "DownloadRow.h"
 #include "EngineStore.h"
 #include "ModuleImage.h"
@@ -12,6 +14,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QUrl>
+#include <QUuid>
 #include <QVariant>
 
 namespace {
@@ -48,9 +51,29 @@ const char *const Migrations[Logbook::SchemaVersion] = {
     "CREATE INDEX download_engine ON download (engine_id, taken_at);"
     // The copies kept before clearings, which a history looks for where a counter went down.
     "CREATE INDEX download_kept ON download (taken_at) WHERE reason <> ''",
+    // A logbook shared through a workshop's server: each download and engine has a UUID
+    // that is the same on every machine; engine_version mirrors the server's versions of
+    // engines' details; outbox holds what the user changed here (an assignment, a service)
+    // for the next sync; a download is shared once the server has it; sync_state says how
+    // far the server has been pushed and pulled.
+    // Every download and engine is given its UUID after these statements (SyncStore).
+    "ALTER TABLE download ADD COLUMN uuid TEXT;"
+    "ALTER TABLE download ADD COLUMN shared INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE engine ADD COLUMN base_version INTEGER;"
+    "ALTER TABLE engine ADD COLUMN edited INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE engine ADD COLUMN resolves TEXT NOT NULL DEFAULT '';"
+    "CREATE TABLE engine_version (id INTEGER PRIMARY KEY, engine TEXT NOT NULL, parent INTEGER, "
+    "replaces TEXT NOT NULL, name TEXT NOT NULL, owner TEXT NOT NULL, notes TEXT NOT NULL, service_interval REAL, "
+    "firmware_id TEXT NOT NULL, user_text TEXT NOT NULL, bench TEXT NOT NULL, changed_at INTEGER NOT NULL);"
+    "CREATE INDEX engine_version_engine ON engine_version (engine);"
+    "CREATE TABLE outbox (id INTEGER PRIMARY KEY, kind TEXT NOT NULL, download TEXT NOT NULL, engine TEXT);"
+    "CREATE TABLE sync_state (server TEXT PRIMARY KEY, outbox INTEGER NOT NULL DEFAULT 0, downloads INTEGER NOT NULL DEFAULT 0, versions INTEGER NOT NULL DEFAULT 0, "
+    "assignments INTEGER NOT NULL DEFAULT 0, services INTEGER NOT NULL DEFAULT 0)",
 };
 // The schema version whose statements above are followed by giving every download an engine.
 constexpr int EnginesVersion = 3;
+// The schema version whose statements are followed by giving every download and engine a UUID.
+constexpr int SharedVersion = 4;
 
 // The version and the number of tables, in one read: the first read of a file that is not
 // a database fails here, before anything could be written to it.
@@ -197,6 +220,9 @@ std::optional<QString> Logbook::migrate()
         if (v + 1 == EnginesVersion)
             if (const auto why = EngineStore(QSqlDatabase::database(m_connection)).assignAll())
                 return failed(*why);
+        if (v + 1 == SharedVersion)
+            if (const auto why = SyncStore(QSqlDatabase::database(m_connection)).giveUuids())
+                return failed(*why);
     }
     if (!q.exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)) || !q.exec(QStringLiteral("COMMIT")))
         return failed(q.lastError().text());
@@ -229,7 +255,7 @@ std::optional<QString> Logbook::save(const Download &d, qint64 *id)
     qint64 kept = 0;
     if (!why) {
         q.prepare(QStringLiteral("INSERT INTO download (taken_at, port, firmware_id, echoes, statistics, temperatures, "
-                                 "user_data, status, reason, engine_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+                                 "user_data, status, reason, engine_id, uuid) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         q.addBindValue(d.takenAt.toMSecsSinceEpoch());
         q.addBindValue(d.port);
         q.addBindValue(d.firmwareID);
@@ -241,6 +267,7 @@ std::optional<QString> Logbook::save(const Download &d, qint64 *id)
         q.addBindValue(d.status ? QVariant(int(*d.status)) : QVariant(QMetaType(QMetaType::Int)));
         q.addBindValue(d.reason.isNull() ? QStringLiteral("") : d.reason);  // a null text would go in as NULL
         q.addBindValue(engine);
+        q.addBindValue(QUuid::createUuid().toString(QUuid::WithoutBraces));
         if (q.exec()) {
             kept = q.lastInsertId().toLongLong();
             why = engines.added(engine, kept, d);
@@ -266,7 +293,7 @@ QList<Logbook::Entry> Logbook::list(const QString &filter, int limit) const
         return entries;
     QSqlQuery q(QSqlDatabase::database(m_connection));
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT %1 FROM download %2 ORDER BY id DESC LIMIT ?")
+    q.prepare(QStringLiteral("SELECT %1 FROM download %2 ORDER BY taken_at DESC, id DESC LIMIT ?")
                   .arg(columns(), filter.isEmpty() ? QString()
                                                    : QStringLiteral("WHERE CAST(user_data AS TEXT) LIKE ? ESCAPE '\\' "
                                                                     "OR firmware_id LIKE ? ESCAPE '\\'")));
@@ -427,6 +454,13 @@ std::optional<QString> Logbook::change(const std::function<std::optional<QString
     if (why)
         transaction.exec(QStringLiteral("ROLLBACK"));
     return why;
+}
+
+std::optional<SyncStore> Logbook::syncStore() const
+{
+    if (!isOpen() || m_mode == Mode::ReadOnly || m_version < SharedVersion)
+        return std::nullopt;
+    return SyncStore(QSqlDatabase::database(m_connection));
 }
 
 std::optional<QString> Logbook::updateEngine(const Engine &details)

@@ -14,6 +14,7 @@
 #include <optional>
 
 class EngineStore;
+class SyncStore;
 
 // Every download kept: the raw bytes as read, when and from which port, in a SQLite file.
 // One transaction a download, in WAL mode, so that a crash or a full disk mid-save loses
@@ -30,7 +31,7 @@ class EngineStore;
 // its downloads, and a history of what it ran between them.
 class Logbook {
 public:
-    static constexpr int SchemaVersion = 3;
+    static constexpr int SchemaVersion = 4;
     // How long a save waits for another program's to finish before it fails.
     static constexpr int BusyTimeoutMs = 10000;
 
@@ -64,7 +65,7 @@ public:
 
     // Keeps a download; the reason when it could not be kept.
     std::optional<QString> save(const Download &download, qint64 *id = nullptr);
-    // Newest first (in the order kept); the filter is a text found in the firmware ID or
+    // Newest first (by when they were downloaded, wherever kept); the filter is a text found in the firmware ID or
     // the user data, in any case, every character taken as itself.
     QList<Entry> list(const QString &filter = {}, int limit = -1) const;
     std::optional<Download> load(qint64 id) const;
@@ -96,6 +97,10 @@ public:
     std::optional<QString> assign(qint64 download, qint64 engine, qint64 *assigned = nullptr);
     // A service of the engine at one of its downloads.
     std::optional<QString> markServiced(qint64 engine, qint64 download);
+
+    // What a sync with a workshop's server reads and writes here; nothing on a logbook that
+    // is not open for writing.
+    std::optional<SyncStore> syncStore() const;
 
     // The user's data folder, where the window and runlog-cli keep the logbook.
     static QString defaultPath();

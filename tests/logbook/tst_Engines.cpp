@@ -295,7 +295,7 @@ private Q_SLOTS:
         QList<qint64> ids;
         for (const Logbook::Entry &e : logbook.list())
             ids << e.id;
-        QCOMPARE(ids, (QList<qint64>{5, 4, 3, 2, 1}));
+        QCOMPARE(ids, (QList<qint64>{5, 4, 3, 1, 2}));  // newest first, by when downloaded
         QCOMPARE(logbook.load(3)->reason, QStringLiteral("before Erase RPM Limit Data"));
         // Numbered as first seen in time: HULL 7 first, at its 9:00 download.
         QCOMPARE(engineNames(logbook, {1, 2, 3, 4, 5}), (QStringList{"HULL 7", "HULL 7", "HULL 9", "RL", "HULL 7"}));
