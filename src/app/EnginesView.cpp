@@ -1,5 +1,8 @@
 #include "EnginesView.h"
 
+#include "ConflictDialog.h"
+#include "logbook/SyncStore.h"
+
 #include "link/Prompt.h"
 #include "logbook/Logbook.h"
 #include "reports/EngineReport.h"
@@ -87,7 +90,13 @@ EnginesView::EnginesView(Logbook &logbook, Prompt &prompt, QWidget *parent)
     form->addRow(QStringLiteral("O&wner:"), m_owner);
     form->addRow(QStringLiteral("N&otes:"), m_notes);
     form->addRow(QStringLiteral("Service &interval (engine hours):"), m_interval);
-    form->addRow(QString(), m_save);
+    m_resolve = new QPushButton(QStringLiteral("&Resolve Edits..."), details);
+    m_resolve->setObjectName(QStringLiteral("engineResolve"));
+    m_resolve->setToolTip(QStringLiteral("The details were changed on two benches at once: choose the version to keep."));
+    auto *saving = new QHBoxLayout;
+    saving->addWidget(m_save);
+    saving->addWidget(m_resolve);
+    form->addRow(QString(), saving);
 
     m_history = table(this, "engineHistory",
                       {QStringLiteral("Download"), QStringLiteral("Date"), QStringLiteral("Hours"), QStringLiteral("Ran"),
@@ -139,6 +148,7 @@ EnginesView::EnginesView(Logbook &logbook, Prompt &prompt, QWidget *parent)
     connect(m_history, &QTableWidget::itemSelectionChanged, this, &EnginesView::showEntry);
     connect(m_history, &QTableWidget::cellDoubleClicked, this, &EnginesView::openSelected);
     connect(m_save, &QPushButton::clicked, this, &EnginesView::saveDetails);
+    connect(m_resolve, &QPushButton::clicked, this, &EnginesView::resolveEdits);
     connect(m_serviced, &QPushButton::clicked, this, &EnginesView::markServiced);
     connect(m_move, &QPushButton::clicked, this, &EnginesView::moveDownload);
     connect(m_open, &QPushButton::clicked, this, &EnginesView::openSelected);
@@ -191,6 +201,10 @@ void EnginesView::showEngine()
     m_owner->setText(engine ? engine->owner : QString());
     m_notes->setPlainText(engine ? engine->notes : QString());
     m_interval->setText(engine && engine->serviceInterval ? QLocale().toString(*engine->serviceInterval, 'f', 1) : QString());
+    const auto store = m_logbook.syncStore();
+    const QList<EngineConflict> conflicts = store ? store->conflicts() : QList<EngineConflict>{};
+    m_resolve->setVisible(engine && std::any_of(conflicts.begin(), conflicts.end(),
+                                                [&](const EngineConflict &c) { return c.engine == engine->id; }));
     m_history->setRowCount(0);
     if (engine)
         for (const HistoryEntry &e : m_logbook.history(engine->id)) {
@@ -276,6 +290,22 @@ void EnginesView::moveDownload()
     for (int row = 0; row < m_engines->rowCount(); ++row)
         if (m_engines->item(row, Number)->data(Qt::UserRole).toLongLong() == target)
             m_engines->selectRow(row);
+}
+
+void EnginesView::resolveEdits()
+{
+    auto store = m_logbook.syncStore();
+    if (!store)
+        return;
+    for (const EngineConflict &c : store->conflicts())
+        if (c.engine == chosenEngine()) {
+            ConflictDialog dialog(c, this);
+            if (dialog.exec() == QDialog::Accepted && written(store->resolve(c.engine, dialog.chosen()))) {
+                refresh();
+                Q_EMIT enginesChanged();
+            }
+            return;
+        }
 }
 
 void EnginesView::openSelected()

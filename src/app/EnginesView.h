@@ -40,6 +40,8 @@ private:
     void saveDetails();
     void markServiced();
     void moveDownload();
+    // Engines whose details two benches edited at once: the version the user keeps.
+    void resolveEdits();
     qint64 chosenEngine() const;
     qint64 chosenDownload() const;
     // Says why a change was not written; true when it was.
@@ -53,6 +55,7 @@ private:
     QPlainTextEdit *m_notes;
     QLineEdit *m_interval;
     QPushButton *m_save;
+    QPushButton *m_resolve;
     QTableWidget *m_history;
     QPlainTextEdit *m_sincePrevious;
     QPushButton *m_serviced;

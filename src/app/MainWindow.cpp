@@ -6,6 +6,7 @@
 #include "PortsController.h"
 #include "ScreenFit.h"
 #include "ServiceController.h"
+#include "SyncController.h"
 #include "TraceController.h"
 #include "link/ModuleLink.h"
 #include "link/Prompt.h"
@@ -139,6 +140,7 @@ MainWindow::MainWindow(const Configuration &config, ModuleSession &session, QWid
     m_logbook = new LogbookController(*this, *m_mnuLogbook, *m_mnuKeep, session);
     m_trace = new TraceController(*this, *m_mnuTrace, session.trace(), prompt());
     m_service = new ServiceController(*this, *m_mnuWorkshop, *m_lblServiceStatus, session);
+    m_sync = new SyncController(*this, *m_mnuLogbookServer, *m_mnuSyncLogbook, *m_lblSyncStatus, session);
     load();
 }
 
@@ -178,6 +180,8 @@ void MainWindow::buildMenus()
     m_mnuFindModule = tool("mnuFindModule", "&Find Module");
     m_mnuLogbook = tool("mnuLogbook", "&Logbook...");
     m_mnuKeep = tool("mnuKeep", "&Keep Downloads in the Logbook", true);
+    m_mnuLogbookServer = tool("mnuLogbookServer", "Logbook Ser&ver...");
+    m_mnuSyncLogbook = tool("mnuSyncLogbook", "S&ync Logbook");
     m_mnuTrace = tool("mnuTrace", "Byte &Trace to File...", true);
     m_mnuServiceReport = tool("mnuServiceReport", "Service &Report...");
     m_mnuWorkshop = tool("mnuWorkshop", "&Workshop Details...");
@@ -340,6 +344,10 @@ void MainWindow::buildControls()
     m_lblServiceStatus->setObjectName(QStringLiteral("lblServiceStatus"));
     statusBar()->setSizeGripEnabled(false);
     statusBar()->addPermanentWidget(m_lblServiceStatus, 1);
+    m_lblSyncStatus = new QLabel(this);
+    m_lblSyncStatus->setObjectName(QStringLiteral("lblSyncStatus"));
+    m_lblSyncStatus->setAccessibleName(QStringLiteral("Logbook server"));
+    statusBar()->addPermanentWidget(m_lblSyncStatus);
 
     // Fixed single border: the user cannot drag the size.
     adjustSize();
@@ -424,6 +432,7 @@ void MainWindow::load()
         // The logbook and the byte trace, as the user left them.
         m_logbook->load();
         m_trace->load();
+        m_sync->load();
 
         // The line settings.
         m_session.link().applyPortSettings();
@@ -601,6 +610,8 @@ void MainWindow::present(const ReadOutcome &outcome)
     Q_EMIT shownChanged();
     if (outcome.notKept)
         m_logbook->notKept(*outcome.notKept);
+    else if (outcome.complete() && m_session.keeping())
+        Q_EMIT downloadKept();
 }
 
 void MainWindow::present(const WriteOutcome &outcome, const QString &title)

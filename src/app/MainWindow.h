@@ -16,6 +16,7 @@ class ModuleSession;
 class PortsController;
 class Prompt;
 class ServiceController;
+class SyncController;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -78,6 +79,8 @@ public:
     // Where print and chart requests go; the reports layer connects to them.
 Q_SIGNALS:
     void printStatisticsRequested();
+    // A download was read whole and kept in the logbook.
+    void downloadKept();
     void printSetupRequested();
     void histogramRequested();
     void programEnding();
@@ -139,6 +142,9 @@ private:
     QAction *m_mnuFindModule = nullptr;
     QAction *m_mnuLogbook = nullptr;
     QAction *m_mnuKeep = nullptr;
+    QAction *m_mnuLogbookServer = nullptr;
+    QAction *m_mnuSyncLogbook = nullptr;
+    QLabel *m_lblSyncStatus = nullptr;
     QAction *m_mnuTrace = nullptr;
     QAction *m_mnuServiceReport = nullptr;
     QAction *m_mnuWorkshop = nullptr;
@@ -155,4 +161,5 @@ private:
     LogbookController *m_logbook = nullptr;
     TraceController *m_trace = nullptr;
     ServiceController *m_service = nullptr;
+    SyncController *m_sync = nullptr;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaType>
 #include <QString>
 
 #include <optional>
@@ -16,3 +17,5 @@ struct SyncOutcome {
     // Every download on both sides.
     bool complete() const { return !failure && waiting == 0; }
 };
+
+Q_DECLARE_METATYPE(SyncOutcome)

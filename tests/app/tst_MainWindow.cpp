@@ -47,7 +47,7 @@ private Q_SLOTS:
         }
         QCOMPARE(menus, (QStringList{"&File|&Print Statistics|Print Set&up|E&xit",
                                      "&Options|&Erase RPM Limit Data in EEPROM",
-                                     "&Tools|&Ports...|&Find Module|&Logbook...|&Keep Downloads in the Logbook|Byte &Trace to File..."
+                                     "&Tools|&Ports...|&Find Module|&Logbook...|&Keep Downloads in the Logbook|Logbook Ser&ver...|S&ync Logbook|Byte &Trace to File..."
                                      "|Service &Report...|&Workshop Details...",
                                      "&Help|&Contents|&About"}));
 
