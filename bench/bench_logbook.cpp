@@ -1,5 +1,6 @@
 // A logbook of 100,000 downloads: the time to keep one, list the newest 100, filter by
 // user data, open one and export every one, and the room a download takes on disk.
+#include "Figure.h"
 #include "cli/RecordFormat.h"
 #include "logbook/Logbook.h"
 
@@ -96,9 +97,12 @@ int main(int argc, char *argv[])
     logbook.close();
     const qint64 size = QFileInfo(path).size() + QFileInfo(path + QStringLiteral("-wal")).size();
 
-    std::printf("Logbook of %d downloads: keep one %.2f ms (target 5), list the newest 100 %.1f ms (50), filter by "
-                "user data %.1f ms (50), open one %.2f ms, export all %.2f s (3), %.0f bytes a download on disk "
-                "(about 200)\n",
-                Downloads + Saves, save, list, filter, open, exported / 1000, double(size) / (Downloads + Saves));
+    std::printf("Logbook of %d downloads\n", Downloads + Saves);
+    figure("logbook: keep one download", save, "ms", "<=5");
+    figure("logbook: list the newest 100", list, "ms", "<=50");
+    figure("logbook: filter by user data", filter, "ms", "<=50");
+    figure("logbook: open one download", open, "ms", "-");
+    figure("logbook: export every download", exported / 1000, "s", "<=3");
+    figure("logbook: room a download takes on disk", double(size) / (Downloads + Saves), "bytes", "~200");
     return newest.size() == 100 && !filtered.isEmpty() && one && bytes > 0 ? 0 : 1;
 }
