@@ -3,6 +3,7 @@
 // writing connection), filter by user data, open one, export every one, show an engine's
 // history, list the engines and find a download by its image's hash, and the room a
 // download takes on disk.
+#include "Figure.h"
 #include "cli/RecordFormat.h"
 #include "logbook/Logbook.h"
 #include "logbook/ModuleImage.h"
@@ -123,14 +124,19 @@ int main(int argc, char *argv[])
     logbook.close();
     const qint64 size = QFileInfo(path).size() + QFileInfo(path + QStringLiteral("-wal")).size();
 
-    std::printf("Logbook of %d downloads: brought up to the version with engines (%d of them) in %.2f s, keep one "
-                "%.2f ms (target 5), list the newest 100 %.1f ms (50; opened read-only %.1f ms), filter by user data "
-                "%.1f ms (50), open one %.2f ms, export all %.2f s (3), an engine's history of %lld downloads %.1f ms at "
-                "most (50), the engines listed %.1f ms (100), a download found by its image's hash %.0f ms, %.0f bytes "
-                "a download on disk (about 200)\n",
-                Downloads + Saves, int(engines.size()), migrated / 1000, save, list, readOnly, filter, open,
-                exported / 1000, qlonglong(entries / (Engines / 10)), history, engineList, verify,
-                double(size) / (Downloads + Saves));
+    std::printf("Logbook of %d downloads of %d engines, histories of %lld downloads each\n", Downloads + Saves,
+                int(engines.size()), qlonglong(entries / (Engines / 10)));
+    figure("logbook: brought up to the version with engines", migrated / 1000, "s", "-");
+    figure("logbook: keep one download", save, "ms", "<=5");
+    figure("logbook: list the newest 100", list, "ms", "<=50");
+    figure("logbook: list the newest 100, opened read-only", readOnly, "ms", "<=50");
+    figure("logbook: filter by user data", filter, "ms", "<=50");
+    figure("logbook: open one download", open, "ms", "-");
+    figure("logbook: export every download", exported / 1000, "s", "<=3");
+    figure("logbook: an engine's history", history, "ms", "<=50");
+    figure("logbook: the engines listed", engineList, "ms", "<=100");
+    figure("logbook: a download found by its image's hash", verify, "ms", "-");
+    figure("logbook: room a download takes on disk", double(size) / (Downloads + Saves), "bytes", "<=300");
     return newest.size() == 100 && readable && !filtered.isEmpty() && one && bytes > 0 && engines.size() == Engines
                    && !found.isEmpty()
                ? 0

@@ -2,6 +2,8 @@
 // runlog-modsim on a pseudo-terminal: wall and CPU time of the run, its peak memory, what
 // a byte trace costs, and the download's span on the wire against the protocol's pauses,
 // beside a bare client's.
+#include "Figure.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -41,10 +43,11 @@ Run runCli(const QStringList &args)
 
     QElapsedTimer clock;
     clock.start();
+    std::fflush(nullptr);  // else the child would write what is buffered a second time
     const pid_t pid = fork();
     if (pid == 0) {
-        freopen("/dev/null", "w", stdout);
-        execv(argv[0], argv.data());
+        if (freopen("/dev/null", "w", stdout))
+            execv(argv[0], argv.data());
         _exit(127);
     }
     int status = 0;
@@ -190,12 +193,12 @@ int main(int argc, char *argv[])
     sim.terminate();
     sim.waitForFinished();
 
-    std::printf("Read Statistics by runlog-cli x %d over %s: wall %.3f s (worst %.3f), CPU %.3f s = %.1f%% of wall, "
-                "peak memory %.1f MB (targets 1.10 s, 5%%, 40 MB)\n",
-                Runs, qPrintable(device), wall / Runs, worst.wallS, cpu / Runs, 100.0 * cpu / wall,
-                double(worst.peakKb) / 1024.0);
-    std::printf("Traced: wall %.3f s, %.4f of the untraced (target at most 1.01)\n", tracedWall / Runs,
-                tracedWall / wall);
+    std::printf("Read Statistics by runlog-cli x %d over %s\n", Runs, qPrintable(device));
+    figure("Read Statistics: wall time", wall / Runs, "s", "<=1.10");
+    figure("Read Statistics: worst wall time", worst.wallS, "s", "-");
+    figure("Read Statistics: CPU time, of the wall time", 100.0 * cpu / wall, "%", "<=5");
+    figure("Read Statistics: peak memory", double(worst.peakKb) / 1024.0, "MB", "<=40");
+    figure("Read Statistics traced: wall time, of the untraced", tracedWall / wall, "x", "<=1.01");
 
     // The wire span of a download, from the first byte the module receives to its last,
     // against the protocol's own pauses (one pacing pause lies between any two bytes a read
@@ -221,8 +224,7 @@ int main(int argc, char *argv[])
         own << spans[0];
         floor << spans[1];
     }
-    std::printf("Wire span of a download at the module: %.4f times the protocol's own pauses (median of %d); a bare "
-                "client on the same pseudo-terminal: %.4f (target at most 1.03)\n",
-                median(own), Runs, median(floor));
+    figure("download's wire span, of the protocol's pauses", median(own), "x", "<=1.03");
+    figure("the same of a bare client (the floor)", median(floor), "x", "-");
     return 0;
 }

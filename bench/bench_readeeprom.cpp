@@ -1,5 +1,6 @@
 // 200 single-byte reads with their 5 ms pacing, over a pseudo-terminal to runlog-modsim.
 // Prints wall and CPU time per read; a busy-waiting pause would cost its full 5 ms of CPU.
+#include "Figure.h"
 #include "link/DeviceSerialPort.h"
 #include "link/EventLoopTiming.h"
 #include "link/ModuleLink.h"
@@ -63,8 +64,9 @@ int main(int argc, char *argv[])
     sim.terminate();
     sim.waitForFinished();
 
-    std::printf("ReadEEPROM x %d over %s: wall %.3f ms/read, CPU %.3f ms/read (targets 5.6 and 0.3)\n", Reads,
-                qPrintable(device), wallMs / Reads, cpuMs / Reads);
+    std::printf("ReadEEPROM x %d over %s\n", Reads, qPrintable(device));
+    figure("ReadEEPROM: wall time a read", wallMs / Reads, "ms", "<=5.6");
+    figure("ReadEEPROM: CPU time a read", cpuMs / Reads, "ms", "<=0.3");
 
     // The pause alone, to tell its overshoot from the exchange's.
     for (int ms : {Link::PacingDelayMs, Link::WriteDelayMs}) {
@@ -72,8 +74,10 @@ int main(int argc, char *argv[])
         wall.restart();
         for (int i = 0; i < Reads; ++i)
             timing.delay(ms);
-        std::printf("DelayTimer(%d) x %d: %.3f ms each, CPU %.3f ms each\n", ms, Reads,
-                    double(wall.nsecsElapsed()) / 1e6 / Reads, (cpuSeconds() - cpuBefore) * 1e3 / Reads);
+        const double wallEach = double(wall.nsecsElapsed()) / 1e6 / Reads;
+        const double cpuEach = (cpuSeconds() - cpuBefore) * 1e3 / Reads;
+        figure(qPrintable(QStringLiteral("pause of %1 ms alone: wall time").arg(ms)), wallEach, "ms", "-");
+        figure(qPrintable(QStringLiteral("pause of %1 ms alone: CPU time").arg(ms)), cpuEach, "ms", "-");
     }
     return prompt.failed ? 1 : 0;
 }

@@ -1,6 +1,7 @@
 // Runlog: the desktop program.
 #include "session/Configuration.h"
 #include "DialogPrompt.h"
+#include "DisplayCheck.h"
 #include "MainWindow.h"
 #include "SplashWindow.h"
 #include "PortsController.h"
@@ -41,7 +42,11 @@ std::optional<int> readOptions(int argc, char *argv[], QString &demo)
     QCoreApplication::setApplicationVersion(QStringLiteral(RUNLOG_VERSION));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Downloads, shows, prints and writes the statistics of an "
-                                                    "engine's ignition module."));
+                                                    "engine's ignition module.\n\n"
+                                                    "Configuration: the first of ~/.config/Runlog/Runlog.cfg,\n"
+                                                    "/etc/xdg/Runlog/Runlog.cfg and the one installed with the "
+                                                    "program.\n"
+                                                    "Exit status: 0, 2 for a usage error, 3 without a display."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption demoOption(QStringLiteral("demo"),
@@ -82,7 +87,13 @@ int main(int argc, char *argv[])
     if (const auto status = readOptions(argc, argv, demo))
         return *status;
 
+    if (!DisplayCheck::displayNamed()) {
+        DisplayCheck::reportNoDisplay("neither DISPLAY nor WAYLAND_DISPLAY is set");
+        return DisplayCheck::ExitNoDisplay;
+    }
+    DisplayCheck::watchConstruction(true);
     QApplication app(argc, argv);
+    DisplayCheck::watchConstruction(false);
     QCoreApplication::setOrganizationName(QStringLiteral("Runlog"));
     QCoreApplication::setApplicationName(QStringLiteral("Runlog"));
     QCoreApplication::setApplicationVersion(QStringLiteral(RUNLOG_VERSION));

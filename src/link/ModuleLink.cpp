@@ -128,7 +128,7 @@ void ModuleLink::readFirmwareID()
         m_firmwareID.clear();
         bool terminated = false;
         for (int i = 0; !terminated && m_timing.nowMs() <= deadline; ++i) {
-            if (!m_timing.waitForBytes(m_port, 1, deadline, Wait::Yielding))
+            if (m_port.bytesWaiting() == 0 && !m_timing.waitForBytes(m_port, 1, deadline, Wait::Yielding))
                 break;
             const quint8 b = take(s);
             if (i == 0) {
@@ -146,7 +146,8 @@ void ModuleLink::readFirmwareID()
             } else if (isIdCharacter(b)) {
                 m_firmwareID += QChar(b);
             }
-            m_timing.processEvents();
+            if (m_port.bytesWaiting() == 0)
+                m_timing.processEvents();
         }
         // An ID is complete only with its terminator: a deadline that passed, or a port
         // that vanished, before it arrived is a timeout.

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -63,4 +64,13 @@ QByteArray Pty::read()
             return bytes;
         bytes.append(buffer, n);
     }
+}
+
+bool Pty::unread() const
+{
+    // Asked of our own end of the serial program's side, by poll() rather than FIONREAD:
+    // with nothing ready to read, poll() first waits for the kernel to finish passing on
+    // what was written, where FIONREAD would not count bytes still on their way.
+    pollfd fd{m_slave, POLLIN, 0};
+    return m_slave >= 0 && ::poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN);
 }

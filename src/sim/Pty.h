@@ -20,6 +20,9 @@ public:
     bool write(const QByteArray &bytes);
     // Reads what has arrived, without blocking; empty when nothing has.
     QByteArray read();
+    // Whether bytes written still wait for the serial program to read them, including
+    // those the kernel has not yet passed on to it.
+    bool unread() const;
 
 private:
     int m_master = -1;

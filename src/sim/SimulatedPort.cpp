@@ -8,14 +8,25 @@
 
 SimulatedPort::SimulatedPort(ModuleSimulator &module, QObject *parent) : SerialPort(parent), m_module(module)
 {
-    // An endless ID keeps coming at a steady pace for as long as the module streams it.
+    // An endless ID keeps coming for as long as the module streams it.
+    m_clock.start();
     m_stream.setInterval(StreamIntervalMs);
     connect(&m_stream, &QTimer::timeout, this, [this] {
-        if (m_open && m_module.streamingId())
-            inject(m_module.idChunk(StreamChunk));
-        else
+        if (!stream())
             m_stream.stop();
     });
+}
+
+bool SimulatedPort::stream()
+{
+    if (!m_open || !m_module.streamingId())
+        return false;
+    const qint64 now = m_clock.nsecsElapsed();
+    if (const int count = m_pace.room(now)) {
+        inject(m_module.idChunk(count));
+        m_pace.sent(count, now);
+    }
+    return true;
 }
 
 void SimulatedPort::note(const QString &event)
@@ -94,10 +105,17 @@ StepResult SimulatedPort::take(quint8 &byte)
 
 bool SimulatedPort::waitForData(int msecs)
 {
-    // Replies arrive with the write; without a streaming module nothing more comes, and a
-    // blocking wait on a real line would sleep through its time.
+    // Replies arrive with the write; a streaming module sends its next byte when the line
+    // has room for it; otherwise nothing more comes, and a blocking wait on a real line
+    // would sleep through its time.
     if (m_open && m_module.streamingId()) {
-        inject(m_module.idChunk(StreamChunk));
+        const qint64 waitNs = m_pace.waitNs(1, m_clock.nsecsElapsed());
+        if (waitNs > qint64(qMax(0, msecs)) * 1000000) {
+            QThread::msleep(qMax(0, msecs));
+            return false;
+        }
+        QThread::usleep(quint64(waitNs / 1000));
+        stream();
         return true;
     }
     QThread::msleep(qMax(0, msecs));

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "LinePace.h"
 #include "link/SerialPort.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 
 class ModuleSimulator;
 
 // An in-process port with a simulated module on the other end of the line. Replies
-// arrive at once; a module that hangs up makes the port vanish as an unplugged adapter does.
+// arrive at once; an endless ID comes at the line's pace; a module that hangs up makes the
+// port vanish as an unplugged adapter does.
 class SimulatedPort : public SerialPort {
     Q_OBJECT
 public:
@@ -45,13 +48,17 @@ Q_SIGNALS:
 public:
 private:
     void note(const QString &event);
-    static constexpr int StreamChunk = 8;
-    static constexpr int StreamIntervalMs = 2;
+    // Injects what of a streaming ID the line has carried since the last call.
+    bool stream();
+    static constexpr int StreamPacket = 8;
+    static constexpr int StreamIntervalMs = 1;
 
     ModuleSimulator &m_module;
     QByteArray m_received;
     QList<int> m_available;
     QTimer m_stream;
+    QElapsedTimer m_clock;
+    LinePace m_pace{StreamPacket};
     int m_number = 1;
     bool m_open = false;
     int m_openCount = 0;

@@ -1,5 +1,6 @@
 // runlog-modsim: a simulated ignition module served on a pseudo-terminal.
 #include "DemoImage.h"
+#include "LinePace.h"
 #include "ModuleSimulator.h"
 #include "Pty.h"
 #include "files/OutputFile.h"
@@ -21,6 +22,11 @@
 #include <unistd.h>
 
 namespace {
+
+// Bytes the module's line sends at once at most, and how often a line held up by a
+// serial program that has stopped reading looks again.
+constexpr int LinePacket = 8;
+constexpr qint64 UnreadRecheckNs = 1000000;
 
 int g_signalPipe[2] = {-1, -1};
 
@@ -182,24 +188,51 @@ int main(int argc, char *argv[])
     clock.start();
     const bool logging = parser.isSet(log);
 
-    // The line is served by a thread of its own that blocks in poll(): a module answers
-    // at once, and an event loop between the line and the module would add latency.
+    // The line is served by a thread of its own that blocks in ppoll(): a module answers
+    // at once, and an event loop between the line and the module would add latency. What
+    // the module says goes out at the line's pace.
     int stopPipe[2];
     if (::pipe(stopPipe) != 0)
         return 1;
     std::thread server([&] {
+        LinePace pace(LinePacket);
+        QByteArray out;  // said by the module, not yet on the line
+        bool outIsStream = false;
         pollfd fds[2] = {{pty.masterFd(), POLLIN, 0}, {stopPipe[0], POLLIN, 0}};
         for (;;) {
-            // An endless ID streams at a steady pace until the next byte arrives.
-            const int ready = ::poll(fds, 2, module.streamingId() ? 2 : -1);
+            // An endless ID goes on a packet at a time, for as long as nothing arrives.
+            if (out.isEmpty() && module.streamingId()) {
+                out = module.idChunk(pace.packet());
+                outIsStream = true;
+            }
+            qint64 waitNs = -1;
+            if (!out.isEmpty()) {
+                const qint64 now = clock.nsecsElapsed();
+                const int packet = int(qMin<qsizetype>(out.size(), pace.packet()));
+                if (pty.unread()) {
+                    // Unlike a real line, this one waits while the serial program has not
+                    // read what came before. A loaded machine may not run that program (or
+                    // the kernel's passing-on of the bytes) for a tenth of a second; a stream
+                    // piling up meanwhile would overflow its buffer, and the machine's load,
+                    // not the module, would decide what a test sees.
+                    waitNs = UnreadRecheckNs;
+                } else if (pace.room(now) >= packet) {
+                    pty.write(out.left(packet));
+                    out.remove(0, packet);
+                    pace.sent(packet, now);
+                    continue;
+                } else {
+                    waitNs = pace.waitNs(packet, now);
+                }
+            }
+            const timespec wait{time_t(waitNs / 1000000000), long(waitNs % 1000000000)};
+            const int ready = ::ppoll(fds, 2, waitNs < 0 ? nullptr : &wait, nullptr);
             if (ready < 0 && errno == EINTR)
                 continue;
             if (ready < 0 || fds[1].revents)
                 return;
-            if (ready == 0) {
-                pty.write(module.idChunk(8));
+            if (ready == 0)
                 continue;
-            }
             for (char b : pty.read()) {
                 if (logging)
                     std::fprintf(stderr, "%10.3f ms  rx %02x\n", double(clock.nsecsElapsed()) / 1e6, quint8(b));
@@ -211,7 +244,12 @@ int main(int argc, char *argv[])
                     QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
                     return;
                 }
-                pty.write(reply);
+                // Any byte stops a stream: what the module had not sent yet, it never sends.
+                if (outIsStream) {
+                    out.clear();
+                    outIsStream = false;
+                }
+                out += reply;
                 if (module.writes().size() != writesBefore && !saveImage()) {
                     QMetaObject::invokeMethod(&app, [&app] { app.exit(1); }, Qt::QueuedConnection);
                     return;

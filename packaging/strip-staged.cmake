@@ -1,0 +1,21 @@
+# Run by CPack on the staged files, before it packs them: strips the programs and the
+# print module as Debian's own packaging tools do, their debug information and the
+# compiler's .comment and .note sections alike.
+file(GLOB_RECURSE staged LIST_DIRECTORIES false "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*")
+foreach(file IN LISTS staged)
+    if(IS_SYMLINK "${file}")
+        continue()
+    endif()
+    file(READ "${file}" magic LIMIT 4 HEX)
+    if(NOT magic STREQUAL "7f454c46")
+        continue()
+    endif()
+    set(options --remove-section=.comment --remove-section=.note)
+    if(file MATCHES "\\.so$")
+        list(APPEND options --strip-unneeded)
+    endif()
+    execute_process(COMMAND "${CPACK_RUNLOG_STRIP}" ${options} "${file}" RESULT_VARIABLE failed)
+    if(failed)
+        message(FATAL_ERROR "strip ${file} failed")
+    endif()
+endforeach()
