@@ -8,6 +8,8 @@
 
 #include <optional>
 
+class QSqlQuery;
+
 // What a logbook shares with a workshop's server, as records both sides read and write.
 
 // A download with the UUID it has everywhere, and the engine the machine that kept it
@@ -36,6 +38,16 @@ struct EngineVersion {
     QString bench;
     QDateTime changedAt;
 };
+
+// Reads a version's details from a row, beginning at column first: the engine's UUID, the
+// version it was edited from, the versions it settles (listed "1,2" or "{1,2}"), name,
+// owner, notes, service interval, firmware ID and user data, as the logbook and the server
+// both select them.
+void readEngineDetails(const QSqlQuery &row, int first, EngineVersion &into);
+
+// Reads a whole version: its id, the details, the bench and when it was changed (in
+// milliseconds since the epoch), in that order.
+EngineVersion readEngineVersion(const QSqlQuery &row);
 
 // A change of one engine's details made here, on its way to a server.
 struct EngineEdit {

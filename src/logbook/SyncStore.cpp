@@ -31,14 +31,6 @@ QString joined(const QList<qint64> &ids)
     return QStringLiteral("") + texts.join(QLatin1Char(','));  // never a null text, which binds as NULL
 }
 
-QList<qint64> split(const QString &text)
-{
-    QList<qint64> ids;
-    for (const QString &part : text.split(QLatin1Char(','), Qt::SkipEmptyParts))
-        ids << part.toLongLong();
-    return ids;
-}
-
 QVariant orNull(const std::optional<double> &value)
 {
     return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Double));
@@ -49,26 +41,6 @@ constexpr int SharedVersion = 4;
 
 constexpr char VersionColumns[] = "id, engine, parent, replaces, name, owner, notes, service_interval, firmware_id, "
                                   "user_text, bench, changed_at";
-
-EngineVersion readVersion(const QSqlQuery &q)
-{
-    EngineVersion v;
-    v.id = q.value(0).toLongLong();
-    v.engine = q.value(1).toString();
-    if (!q.value(2).isNull())
-        v.parent = q.value(2).toLongLong();
-    v.replaces = split(q.value(3).toString());
-    v.name = q.value(4).toString();
-    v.owner = q.value(5).toString();
-    v.notes = q.value(6).toString();
-    if (!q.value(7).isNull())
-        v.serviceInterval = q.value(7).toDouble();
-    v.firmwareID = q.value(8).toString();
-    v.userText = q.value(9).toString();
-    v.bench = q.value(10).toString();
-    v.changedAt = QDateTime::fromMSecsSinceEpoch(q.value(11).toLongLong(), Qt::UTC);
-    return v;
-}
 }  // namespace
 
 std::optional<QString> SyncStore::inTransaction(const std::function<std::optional<QString>()> &work)
@@ -190,18 +162,7 @@ QList<EngineEdit> SyncStore::edits() const
         EngineEdit e;
         e.localId = q.value(0).toLongLong();
         e.revision = q.value(1).toLongLong();
-        EngineVersion &v = e.version;
-        v.engine = q.value(2).toString();
-        if (!q.value(3).isNull())
-            v.parent = q.value(3).toLongLong();
-        v.replaces = split(q.value(4).toString());
-        v.name = q.value(5).toString();
-        v.owner = q.value(6).toString();
-        v.notes = q.value(7).toString();
-        if (!q.value(8).isNull())
-            v.serviceInterval = q.value(8).toDouble();
-        v.firmwareID = q.value(9).toString();
-        v.userText = q.value(10).toString();
+        readEngineDetails(q, 2, e.version);
         edits.append(e);
     }
     return edits;
@@ -323,7 +284,7 @@ QList<EngineVersion> SyncStore::versionsOf(const QString &engine) const
     q.addBindValue(engine);
     if (q.exec())
         while (q.next())
-            versions.append(readVersion(q));
+            versions.append(readEngineVersion(q));
     return versions;
 }
 

@@ -1,16 +1,13 @@
 #include "ComparisonReport.h"
 
+#include "AccumulationLines.h"
 #include "logbook/Comparison.h"
-#include "stats/NumberFormat.h"
 
 #include <QDateTime>
 
 namespace ComparisonReport {
 
 namespace {
-constexpr int SummaryColumn = 35;
-constexpr int BandColumn = 30;
-
 QString when(const Download &d)
 {
     return d.takenAt.toLocalTime().toString(Qt::ISODate);
@@ -54,30 +51,9 @@ ReportLines lines(const Comparison &c)
         if (!note.isEmpty())
             lines << ReportLine::title(note);
     lines << ReportLine::empty();
-    lines << ReportLine::label(QStringLiteral("Total Hours:"), SummaryColumn,
-                               figure(Accumulation::TotalTime, NumberFormat::hours(a.TotalHrs)));
-    if (a.RecordsWot)
-        lines << ReportLine::label(QStringLiteral("Total Hours at WOT:"), SummaryColumn,
-                                   figure(Accumulation::WotTime, NumberFormat::hours(a.WOTTotalHrs)));
-    lines << ReportLine::label(QStringLiteral("Engine Starts:"), SummaryColumn,
-                               figure(Accumulation::EngineStarts, NumberFormat::starts(a.EngStarts)));
-    lines << ReportLine::label(QStringLiteral("Seconds at RPM Limit:"), SummaryColumn,
-                               figure(Accumulation::LimitTime, NumberFormat::limitSeconds(a.LimitSecs)));
-    lines << ReportLine::label(QStringLiteral("Maximum Engine RPM:"), SummaryColumn,
-                               NumberFormat::rpm(a.MaxRPM)
-                                   + (a.MaxRPMReached ? QStringLiteral(" (reached between)") : QString()));
+    lines << AccumulationLines::totals(a, figure, QStringLiteral("between"));
     lines << ReportLine::empty();
-    const QStringList rpm = StatisticsReport::rpmBandLabels();
-    for (int k = 0; k < rpm.size(); ++k)
-        lines << ReportLine::label(rpm[k], BandColumn,
-                                   figure(Accumulation::RpmBandTime, NumberFormat::hours(a.RPMBandHours[size_t(k)])));
-    if (a.RecordsTemperatures) {
-        lines << ReportLine::empty();
-        const QStringList temp = StatisticsReport::tempBandLabels();
-        for (int j = 0; j < temp.size(); ++j)
-            lines << ReportLine::label(
-                temp[j], BandColumn, figure(Accumulation::TempBandTime, NumberFormat::hours(a.TempBandHours[size_t(j)])));
-    }
+    lines << AccumulationLines::bands(a, figure);
     return lines;
 }
 

@@ -1,5 +1,6 @@
 #include "EngineReport.h"
 
+#include "AccumulationLines.h"
 #include "logbook/Engine.h"
 #include "logbook/HistoryEntry.h"
 #include "stats/NumberFormat.h"
@@ -8,8 +9,6 @@ namespace EngineReport {
 
 namespace {
 constexpr int DetailColumn = 22;
-constexpr int FigureColumn = 35;
-constexpr int BandColumn = 30;
 
 QString when(const QDateTime &at)
 {
@@ -126,31 +125,11 @@ ReportLines sincePrevious(const HistoryEntry &e, bool withBands)
     if (const QString note = clearingNote(e); !note.isEmpty())
         lines << ReportLine::title(note.left(1).toUpper() + note.mid(1) + QLatin1Char('.'));
     lines << ReportLine::empty();
-    lines << ReportLine::label(QStringLiteral("Total Hours:"), FigureColumn,
-                               figure(Accumulation::TotalTime, NumberFormat::hours(a.TotalHrs)));
-    if (a.RecordsWot)
-        lines << ReportLine::label(QStringLiteral("Total Hours at WOT:"), FigureColumn,
-                                   figure(Accumulation::WotTime, NumberFormat::hours(a.WOTTotalHrs)));
-    lines << ReportLine::label(QStringLiteral("Engine Starts:"), FigureColumn,
-                               figure(Accumulation::EngineStarts, NumberFormat::starts(a.EngStarts)));
-    lines << ReportLine::label(QStringLiteral("Seconds at RPM Limit:"), FigureColumn,
-                               figure(Accumulation::LimitTime, NumberFormat::limitSeconds(a.LimitSecs)));
-    lines << ReportLine::label(QStringLiteral("Maximum Engine RPM:"), FigureColumn,
-                               NumberFormat::rpm(a.MaxRPM) + (a.MaxRPMReached ? QStringLiteral(" (reached since)") : QString()));
+    lines << AccumulationLines::totals(a, figure, QStringLiteral("since"));
     if (!withBands)
         return lines;
     lines << ReportLine::empty();
-    const QStringList rpm = StatisticsReport::rpmBandLabels();
-    for (int k = 0; k < rpm.size(); ++k)
-        lines << ReportLine::label(rpm[k], BandColumn,
-                                   figure(Accumulation::RpmBandTime, NumberFormat::hours(a.RPMBandHours[size_t(k)])));
-    if (a.RecordsTemperatures) {
-        lines << ReportLine::empty();
-        const QStringList temp = StatisticsReport::tempBandLabels();
-        for (int j = 0; j < temp.size(); ++j)
-            lines << ReportLine::label(temp[j], BandColumn,
-                                       figure(Accumulation::TempBandTime, NumberFormat::hours(a.TempBandHours[size_t(j)])));
-    }
+    lines << AccumulationLines::bands(a, figure);
     return lines;
 }
 

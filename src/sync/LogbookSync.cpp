@@ -39,15 +39,6 @@ QVariant orNull(const QString &text)
     return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
 }
 
-QList<qint64> idsOf(QString array)  // "{1,2}"
-{
-    QList<qint64> ids;
-    for (const QString &part : array.remove(QLatin1Char('{')).remove(QLatin1Char('}')).split(QLatin1Char(','),
-                                                                                                 Qt::SkipEmptyParts))
-        ids << part.toLongLong();
-    return ids;
-}
-
 QString arrayOf(const QList<qint64> &ids)
 {
     QStringList parts;
@@ -299,22 +290,7 @@ std::optional<QString> LogbookSync::pull(SyncStore &store, QSqlDatabase &db, Syn
             QStringLiteral("id, engine::text, parent, replaces::text, name, owner, notes, service_interval, firmware_id, "
                            "user_text, bench, round(extract(epoch FROM changed_at) * 1000)::bigint"),
             QStringLiteral("id"), position.versions, 1 << 20, [&](const QSqlQuery &q) {
-                EngineVersion v;
-                v.id = q.value(0).toLongLong();
-                v.engine = q.value(1).toString();
-                if (!q.value(2).isNull())
-                    v.parent = q.value(2).toLongLong();
-                v.replaces = idsOf(q.value(3).toString());
-                v.name = q.value(4).toString();
-                v.owner = q.value(5).toString();
-                v.notes = q.value(6).toString();
-                if (!q.value(7).isNull())
-                    v.serviceInterval = q.value(7).toDouble();
-                v.firmwareID = q.value(8).toString();
-                v.userText = q.value(9).toString();
-                v.bench = q.value(10).toString();
-                v.changedAt = QDateTime::fromMSecsSinceEpoch(q.value(11).toLongLong(), Qt::UTC);
-                versions.append(v);
+                versions.append(readEngineVersion(q));
             }))
         return why;
     if (const auto why = store.addVersions(versions))
