@@ -237,23 +237,14 @@ QString Logbook::columns() const
 
 std::optional<QString> Logbook::save(const Download &d, qint64 *id)
 {
-    if (!isOpen())
-        return QStringLiteral("no logbook is open");
-    if (m_mode == Mode::ReadOnly)
-        return QStringLiteral("%1 is open only for reading").arg(m_path);
-    QSqlDatabase db = QSqlDatabase::database(m_connection);
-    QSqlQuery transaction(db);
-    // Immediate: the write lock is taken, waiting behind another program's save, before
-    // anything is read, so no other save can make this one's view of the file stale.
-    if (!transaction.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return QStringLiteral("%1: %2").arg(m_path, transaction.lastError().text());
-    // The download and its engine in one transaction: a download is never kept without one.
-    EngineStore engines(db);
-    qint64 engine = 0;
-    std::optional<QString> why = engines.engineFor(d, engine);
-    QSqlQuery q(db);
     qint64 kept = 0;
-    if (!why) {
+    // The download and its engine in one transaction: a download is never kept without one.
+    const auto why = change([&](EngineStore &engines) -> std::optional<QString> {
+        const auto atPath = [&](const QString &why) { return QStringLiteral("%1: %2").arg(m_path, why); };
+        qint64 engine = 0;
+        if (const auto why = engines.engineFor(d, engine))
+            return atPath(*why);
+        QSqlQuery q(QSqlDatabase::database(m_connection));
         q.prepare(QStringLiteral("INSERT INTO download (taken_at, port, firmware_id, echoes, statistics, temperatures, "
                                  "user_data, status, reason, engine_id, uuid) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         q.addBindValue(d.takenAt.toMSecsSinceEpoch());
@@ -268,22 +259,16 @@ std::optional<QString> Logbook::save(const Download &d, qint64 *id)
         q.addBindValue(d.reason.isNull() ? QStringLiteral("") : d.reason);  // a null text would go in as NULL
         q.addBindValue(engine);
         q.addBindValue(QUuid::createUuid().toString(QUuid::WithoutBraces));
-        if (q.exec()) {
-            kept = q.lastInsertId().toLongLong();
-            why = engines.added(engine, kept, d);
-        } else {
-            why = q.lastError().text();
-        }
-    }
-    if (!why && !transaction.exec(QStringLiteral("COMMIT")))
-        why = transaction.lastError().text();
-    if (why) {
-        transaction.exec(QStringLiteral("ROLLBACK"));
-        return QStringLiteral("%1: %2").arg(m_path, *why);
-    }
-    if (id)
+        if (!q.exec())
+            return atPath(q.lastError().text());
+        kept = q.lastInsertId().toLongLong();
+        if (const auto why = engines.added(engine, kept, d))
+            return atPath(*why);
+        return std::nullopt;
+    });
+    if (!why && id)
         *id = kept;
-    return std::nullopt;
+    return why;
 }
 
 QList<Logbook::Entry> Logbook::list(const QString &filter, int limit) const
@@ -445,6 +430,8 @@ std::optional<QString> Logbook::change(const std::function<std::optional<QString
         return QStringLiteral("%1 is open only for reading").arg(m_path);
     QSqlDatabase db = QSqlDatabase::database(m_connection);
     QSqlQuery transaction(db);
+    // Immediate: the write lock is taken, waiting behind another program's save, before
+    // anything is read, so no other save can make this one's view of the file stale.
     if (!transaction.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return QStringLiteral("%1: %2").arg(m_path, transaction.lastError().text());
     EngineStore engines(db);

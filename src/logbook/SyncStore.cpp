@@ -41,6 +41,20 @@ constexpr int SharedVersion = 4;
 
 constexpr char VersionColumns[] = "id, engine, parent, replaces, name, owner, notes, service_interval, firmware_id, "
                                   "user_text, bench, changed_at";
+
+// A version the logbook has already (from the server, or made here and sent) stays as it is.
+bool insertVersion(QSqlQuery &q, const EngineVersion &v)
+{
+    q.prepare(QStringLiteral("INSERT INTO engine_version (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                             "ON CONFLICT (id) DO NOTHING")
+                  .arg(QLatin1String(VersionColumns)));
+    for (const QVariant &value :
+         QVariantList{v.id, v.engine, v.parent ? QVariant(*v.parent) : QVariant(QMetaType(QMetaType::LongLong)),
+                      joined(v.replaces), v.name, v.owner, v.notes, orNull(v.serviceInterval), v.firmwareID,
+                      v.userText, v.bench, v.changedAt.toMSecsSinceEpoch()})
+        q.addBindValue(value);
+    return q.exec();
+}
 }  // namespace
 
 std::optional<QString> SyncStore::inTransaction(const std::function<std::optional<QString>()> &work)
@@ -184,15 +198,7 @@ std::optional<QString> SyncStore::pushed(const EngineEdit &edit, qint64 version,
         v.id = version;
         v.bench = bench;
         v.changedAt = QDateTime::currentDateTimeUtc();
-        q.prepare(QStringLiteral("INSERT INTO engine_version (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-                                     "ON CONFLICT (id) DO NOTHING")
-                      .arg(QLatin1String(VersionColumns)));
-        for (const QVariant &value :
-             QVariantList{v.id, v.engine, v.parent ? QVariant(*v.parent) : QVariant(QMetaType(QMetaType::LongLong)),
-                          joined(v.replaces), v.name, v.owner, v.notes, orNull(v.serviceInterval), v.firmwareID,
-                          v.userText, v.bench, v.changedAt.toMSecsSinceEpoch()})
-            q.addBindValue(value);
-        return q.exec() ? std::nullopt : failure(q);
+        return insertVersion(q, v) ? std::nullopt : failure(q);
     });
 }
 
@@ -324,15 +330,7 @@ std::optional<QString> SyncStore::addVersions(const QList<EngineVersion> &versio
         QSqlQuery q(m_db);
         QMap<QString, EngineVersion> touched;
         for (const EngineVersion &v : versions) {
-            q.prepare(QStringLiteral("INSERT INTO engine_version (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
-                                     "ON CONFLICT (id) DO NOTHING")
-                          .arg(QLatin1String(VersionColumns)));
-            for (const QVariant &value :
-                 QVariantList{v.id, v.engine, v.parent ? QVariant(*v.parent) : QVariant(QMetaType(QMetaType::LongLong)),
-                              joined(v.replaces), v.name, v.owner, v.notes, orNull(v.serviceInterval), v.firmwareID,
-                              v.userText, v.bench, v.changedAt.toMSecsSinceEpoch()})
-                q.addBindValue(value);
-            if (!q.exec())
+            if (!insertVersion(q, v))
                 return failure(q);
             touched.insert(v.engine, v);
         }
