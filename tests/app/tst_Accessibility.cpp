@@ -222,8 +222,13 @@ private Q_SLOTS:
             if (band.isEmpty())
                 continue;  // the high table's last column holds no band
             QAccessibleTableCellInterface *cell = table->tableInterface()->cellAt(1, c)->tableCellInterface();
+            // Qt makes the header cells' interfaces afresh for each call, unregistered: a screen
+            // reader's bridge registers them, and so does this, to free them.
             const auto names = [](const QList<QAccessibleInterface *> &headers) {
-                return headers.isEmpty() ? QString() : headers.first()->text(QAccessible::Name);
+                const QString name = headers.isEmpty() ? QString() : headers.first()->text(QAccessible::Name);
+                for (QAccessibleInterface *header : headers)
+                    QAccessible::deleteAccessibleInterface(QAccessible::registerAccessibleInterface(header));
+                return name;
             };
             heard << names(cell->columnHeaderCells()) + '/' + names(cell->rowHeaderCells()) + ": "
                          + table->tableInterface()->cellAt(1, c)->text(QAccessible::Name);
