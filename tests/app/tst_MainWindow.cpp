@@ -105,41 +105,6 @@ private Q_SLOTS:
         QCOMPARE(rig.find<QCheckBox>("chkBreakInLimit")->isChecked(), shown[6].startsWith('1'));
     }
 
-    // After a module with both flags, the boxes show only what the module just read gave:
-    // a write that follows takes neither flag from the earlier one.
-    void statusBoxesFollowOnlyTheModuleJustRead_data()
-    {
-        QTest::addColumn<int>("refusedAddress");  // 0: none
-        QTest::addColumn<QString>("unreadLine");
-        QTest::newRow("a whole read of a module without flags") << 0 << "";
-        QTest::newRow("a read whose statistics address was refused")
-            << 64 << "Incomplete download - not read: the statistics. Those values are blank.";
-    }
-
-    void statusBoxesFollowOnlyTheModuleJustRead()
-    {
-        QFETCH(int, refusedAddress);
-        QFETCH(QString, unreadLine);
-        WindowRig rig(true, QStringLiteral("echo-full.bin"), StatusOn);
-        rig.click("cmdReadStats");
-        QVERIFY(rig.find<QCheckBox>("chkBreakInLimit")->isChecked() && rig.find<QCheckBox>("chkEngineRebuild")->isChecked());
-
-        rig.module.setEeprom(goldenImage(QStringLiteral("echo-plain-flags0.bin")));
-        if (refusedAddress)
-            rig.module.faults().nakAddressAt = refusedAddress;
-        rig.click("cmdReadStats");
-        QVERIFY(!rig.find<QCheckBox>("chkBreakInLimit")->isChecked() && !rig.find<QCheckBox>("chkEngineRebuild")->isChecked());
-        QCOMPARE(rig.text("lblUnread"), unreadLine);
-
-        rig.module.faults().nakAddressAt = -1;
-        rig.module.clearWrites();
-        rig.prompt.clear();
-        rig.click("cmdWriteUserData");
-        QCOMPARE(rig.module.writes().last().address, 53);
-        QCOMPARE(int(rig.module.writes().last().value), 0x00);
-        QCOMPARE(rig.module.writes().size(), 33);  // the text and the status byte: nothing cleared
-    }
-
     void portSettingStoredAndRestored_data()
     {
         QTest::addColumn<QString>("stored");

@@ -69,7 +69,7 @@ private Q_SLOTS:
         const ModuleParts all = ModulePart::FirmwareId | ModulePart::UserData | ModulePart::Statistics | ModulePart::Status;
         QTest::newRow("user-data address refused") << "nak" << 112 << ModuleParts(ModulePart::UserData) << "613.14";
         QTest::newRow("statistics address refused") << "nak" << 64 << ModuleParts(ModulePart::Statistics) << "";
-        QTest::newRow("statistics read cut off") << "silent" << 40 << (ModulePart::Statistics | ModulePart::Status) << "";
+        QTest::newRow("statistics read cut off") << "lose" << 40 << ModuleParts(ModulePart::Statistics) << "";
         QTest::newRow("status address refused") << "nak" << 53 << ModuleParts(ModulePart::Status) << "613.14";
         QTest::newRow("ID begins with its terminator") << "terminator" << 0 << all << "";
         QTest::newRow("port gone") << "unplugged" << 0 << all << "";
@@ -91,8 +91,8 @@ private Q_SLOTS:
         rig.module.setEeprom(goldenImage(QStringLiteral("echo-plain-flags0.bin")));
         if (fault == QLatin1String("nak"))
             rig.module.faults().nakAddressAt = at;
-        else if (fault == QLatin1String("silent"))
-            rig.module.faults().silentAfter = rig.module.commandCount() + at;
+        else if (fault == QLatin1String("lose"))
+            rig.module.faults().loseCommand = rig.module.commandCount() + at;
         else if (fault == QLatin1String("unplugged"))
             rig.port.setAvailablePorts({2});
         else
@@ -111,8 +111,16 @@ private Q_SLOTS:
         for (const QString &earlier : {QStringLiteral("141.66"), QStringLiteral("1234"), QStringLiteral("17.60")})
             QVERIFY2(!shown.contains(earlier) && !printed.contains(earlier), qPrintable(earlier));
         QVERIFY(!printed.contains(QLatin1String("Enabled")) && !printed.contains(QLatin1String("Rebuild")));
-        // Nothing of the first module decides what a write does to this one.
+        // Nothing of the first module decides what a write does to this one: its status
+        // byte goes back as this module holds it, and nothing is cleared.
         QVERIFY(!rig.operations.known() && !rig.operations.knownEngineRebuild());
+        rig.module.faults() = {};
+        rig.port.setAvailablePorts({1});
+        rig.module.clearWrites();
+        const quint8 status = rig.module.eeprom()[53];
+        rig.operations.writeUserData({QStringLiteral("SN 1"), rig.view.breakInLimitChecked(), rig.view.engineRebuildChecked()});
+        QCOMPARE(rig.module.writes().size(), 33);
+        QCOMPARE(rig.module.writes().last(), (ModuleSimulator::Write{53, status}));
     }
 
     void aCompletedDownloadIsKeptAsTheModuleHoldsIt()
