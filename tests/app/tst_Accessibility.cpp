@@ -105,7 +105,7 @@ QStringList keylessCommands(QWidget *window)
     return keyless;
 }
 
-// What a dialog's check finds, run while DialogPrompt has the box up.
+// What a dialog's check finds, run while DialogPrompt has the box up; Escape then closes it.
 QStringList whileShown(const std::function<void(Prompt &)> &ask, QWidget *parent,
                        const std::function<QStringList(QWidget *)> &check)
 {
@@ -113,7 +113,11 @@ QStringList whileShown(const std::function<void(Prompt &)> &ask, QWidget *parent
     QTimer::singleShot(0, parent, [&] {
         if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
             found = check(box);
-            box->done(QDialog::Rejected);
+            QTest::keyClick(box, Qt::Key_Escape);
+            if (box->isVisible()) {
+                found << QStringLiteral("Escape left the box open");
+                box->done(QDialog::Rejected);
+            }
         }
     });
     DialogPrompt prompt(parent);
@@ -165,7 +169,8 @@ private Q_SLOTS:
 
     void cleanupTestCase() { QSettings().clear(); }
 
-    // Named for a screen reader, and reached from the keyboard without Tab.
+    // Named for a screen reader, and reached from the keyboard without Tab; a box left with
+    // Escape.
     void everyControlIsNamedAndEveryCommandHasAKey()
     {
         const auto faults = [](QWidget *w) { return namingFaults(w) + keylessCommands(w); };
@@ -194,9 +199,16 @@ private Q_SLOTS:
             p.input(ModuleOperations::RebuildPrompt, ModuleOperations::RebuildTitle, QStringLiteral("No"));
         };
         EXPECT_NONE(whileShown(rebuild, rig.window.get(), faults));
-        for (int buttons : {Box::OkOnly, Box::OkCancel, Box::AbortRetryIgnore, Box::YesNoCancel, Box::YesNo, Box::RetryCancel}) {
-            const auto message = [&](Prompt &p) { p.message(ModuleOperations::ReadIdFailedText, QString(), buttons); };
+        // Escape is the way out a box offers; an error offers none but Abort, never Ignore,
+        // which would skip the failed step and go on.
+        const std::pair<int, Box::Answer> escapes[] = {{Box::OkOnly, Box::Ok},        {Box::OkCancel, Box::Cancel},
+                                                       {Box::AbortRetryIgnore, Box::Abort}, {Box::YesNoCancel, Box::Cancel},
+                                                       {Box::YesNo, Box::No},          {Box::RetryCancel, Box::Cancel}};
+        for (const auto &[buttons, escaped] : escapes) {
+            std::optional<Box::Answer> answer;
+            const auto message = [&](Prompt &p) { answer = p.message(ModuleOperations::ReadIdFailedText, QString(), buttons); };
             EXPECT_NONE(whileShown(message, rig.window.get(), faults));
+            QCOMPARE(answer, std::optional(escaped));
         }
     }
 
