@@ -154,18 +154,6 @@ private Q_SLOTS:
         QCOMPARE(CliRun::run({"--port", sim.device(), "read"}).exitCode, 0);
     }
 
-    void printChartWithTemperatures()
-    {
-        ModsimProcess sim({QStringLiteral("--demo")});
-        QTemporaryDir dir;
-        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
-        const CliRun r = CliRun::run({"--port", sim.device(), "print-chart", "--pdf", pdf, "--comment", "Hull 7"});
-        QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.out, pdf + '\n' + dir.filePath(QStringLiteral("out-2.pdf")) + '\n');
-        for (const QString &f : r.out.trimmed().split('\n'))
-            QVERIFY2(QFileInfo(f).size() > 1000, qPrintable(f));  // what is on them is the printout test's
-    }
-
     // Every CSV output in the user's locale's way, with the units in its header; without
     // --csv-locale, the same for any locale.
     void csvForSpreadsheets_data()
