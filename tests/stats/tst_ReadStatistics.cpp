@@ -18,26 +18,25 @@ private Q_SLOTS:
     // What the window tests cannot see: what goes over the line, and what the download holds.
     void download_data()
     {
-        QTest::addColumn<QString>("image");
-        QTest::addColumn<bool>("echoes");
+        QTest::addColumn<QString>("image");  // echo-*: an echoing module
         QTest::addColumn<bool>("statusDisplay");
         QTest::addColumn<bool>("temperaturesRead");
         QTest::addColumn<bool>("complete");
 
-        QTest::newRow("echoing, flags 3, status on") << "echo-full.bin" << true << true << true << true;
-        QTest::newRow("plain, flags 1, status off") << "plain-wot.bin" << false << false << false << true;
-        QTest::newRow("echoing, flags 0") << "echo-plain-flags0.bin" << true << true << false << true;
-        QTest::newRow("plain claiming temperatures") << "plain-temps.bin" << false << true << true << false;
+        QTest::newRow("echoing, flags 3, status on") << "echo-full.bin" << true << true << true;
+        QTest::newRow("plain, flags 1, status off") << "plain-wot.bin" << false << false << true;
+        QTest::newRow("echoing, flags 0") << "echo-plain-flags0.bin" << true << false << true;
+        QTest::newRow("plain claiming temperatures") << "plain-temps.bin" << true << true << false;
     }
 
     void download()
     {
         QFETCH(QString, image);
-        QFETCH(bool, echoes);
         QFETCH(bool, statusDisplay);
         QFETCH(bool, temperaturesRead);
         QFETCH(bool, complete);
 
+        const bool echoes = image.startsWith(QLatin1String("echo"));
         OperationsRig rig(echoes, image, statusDisplay);
         const auto before = rig.module.eeprom();
         const ReadOutcome outcome = rig.operations.readStatistics();
