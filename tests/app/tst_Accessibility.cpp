@@ -13,7 +13,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -160,14 +159,9 @@ class tst_Accessibility : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Runlog-tests-Accessibility"));  // settings of its own
-        QCoreApplication::setApplicationName(QStringLiteral("Runlog"));  // as the window sets it
-        QSettings().clear();
+        useTestSettings();
         QSettings().setValue(QStringLiteral("Logbook/File"), m_logbookDir.filePath(QStringLiteral("logbook.sqlite")));
     }
-
-    void cleanupTestCase() { QSettings().clear(); }
 
     // Named for a screen reader, and reached from the keyboard without Tab; a box left with
     // Escape.

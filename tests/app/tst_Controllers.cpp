@@ -16,7 +16,6 @@
 #include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -43,9 +42,7 @@ class tst_Controllers : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Runlog-tests"));
-        QCoreApplication::setApplicationName(QStringLiteral("Runlog"));  // as the window names its settings
+        useTestSettings();
     }
 
     void init() { QSettings().clear(); }

@@ -15,7 +15,6 @@
 #include <QPrinterInfo>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -55,9 +54,7 @@ class tst_EnginesView : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Runlog-tests"));
-        QCoreApplication::setApplicationName(QStringLiteral("Runlog"));  // as the window sets it
+        useTestSettings();
     }
 
     // Each test keeps to a logbook of its own.

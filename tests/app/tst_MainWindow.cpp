@@ -7,7 +7,6 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 
 namespace {
@@ -23,8 +22,7 @@ class tst_MainWindow : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Runlog-tests"));
+        useTestSettings();
     }
 
     void init() { QSettings().clear(); }

@@ -7,7 +7,6 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QPrinter>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
@@ -48,8 +47,7 @@ class tst_ChartWindow : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Runlog-tests"));
+        useTestSettings();
     }
 
     void opensWithTheBandsInTheirColours()

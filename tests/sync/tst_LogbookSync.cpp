@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QProcess>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -91,9 +90,7 @@ private Q_SLOTS:
                                       "ALTER ROLE runlog_admin PASSWORD 'bench-secret'"})
             QVERIFY2(m_server->sql(QLatin1String(statement)), qPrintable(m_server->lastOutput()));
         qputenv("PGPASSWORD", Password.toUtf8());
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Runlog-tests"));
-        QCoreApplication::setApplicationName(QStringLiteral("Runlog"));
+        useTestSettings();
     }
 
     // A database of each test's own, its tables made by the administrator's first sync.
