@@ -40,10 +40,7 @@ class tst_Controllers : public QObject {
     QAction *action(WindowRig &rig, const char *name) { return rig.window->findChild<QAction *>(QLatin1String(name)); }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        useTestSettings();
-    }
+    void initTestCase() { useTestSettings(); }
 
     void init() { QSettings().clear(); }
 

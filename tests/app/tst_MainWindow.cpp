@@ -20,10 +20,7 @@ int px(int twips) { return Twips::toPixels(twips, 96); }
 class tst_MainWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase()
-    {
-        useTestSettings();
-    }
+    void initTestCase() { useTestSettings(); }
 
     void init() { QSettings().clear(); }
 

@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -574,14 +575,14 @@ private Q_SLOTS:
     }
 
     // Programs keeping downloads into one logbook at once, while another opens, lists,
-    // closes and copies it: the window, runlog-cli and a backup as users run them together.
+    // closes and backs it up: the window, runlog-cli and a backup as users run them together.
     // Two hold the logbook open throughout, as the window does, and keep downloads again
     // after each batch of the others has closed it.
     void manyProgramsKeepEveryDownload_data()
     {
-        QTest::addColumn<bool>("existing");  // there before they start, and copied by VACUUM INTO meanwhile
+        QTest::addColumn<bool>("existing");  // there before they start, and backed up meanwhile
         QTest::newRow("first runs racing on a missing logbook") << false;
-        QTest::newRow("opened, listed and copied meanwhile") << true;
+        QTest::newRow("opened, listed and backed up meanwhile") << true;
     }
 
     void manyProgramsKeepEveryDownload()
@@ -593,6 +594,7 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("book/logbook.sqlite"));
         const QString copies = dir.filePath(QStringLiteral("copies"));
         QVERIFY(QDir().mkpath(copies));
+        const QString sqlite3 = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
         if (existing) {
             Logbook logbook;
             QVERIFY(!logbook.open(path) && !logbook.save(sample(true)));
@@ -627,7 +629,7 @@ private Q_SLOTS:
                     expected << QStringLiteral("%1 %2").arg(tag).arg(n);
             }
             if (existing)
-                others.push_back(start({"browse", path, QString::number(BrowseRounds), copies}));
+                others.push_back(start({"browse", path, QString::number(BrowseRounds), copies, sqlite3}));
             for (const auto &other : others)
                 QVERIFY2(other && finished(*other), other->readAllStandardError().constData());
         }
@@ -650,7 +652,7 @@ private Q_SLOTS:
 
         // Each copy is a whole logbook as it stood at some moment.
         const QStringList made = QDir(copies).entryList(QDir::Files);
-        QCOMPARE(made.size(), existing ? batches * BrowseRounds : 0);
+        QCOMPARE(made.size(), existing && !sqlite3.isEmpty() ? batches * BrowseRounds : 0);
         for (const QString &name : made) {
             const QString copy = QDir(copies).filePath(name);
             QCOMPARE(integrity(copy), QStringLiteral("ok"));

@@ -45,10 +45,7 @@ class tst_ChartWindow : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        useTestSettings();
-    }
+    void initTestCase() { useTestSettings(); }
 
     void opensWithTheBandsInTheirColours()
     {
