@@ -164,7 +164,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<bool>("goOn");
-        QTest::newRow("histogram, cancelled") << "cmdHistogram" << false;
         QTest::newRow("histogram, OK") << "cmdHistogram" << true;
         QTest::newRow("print, cancelled") << "cmdPrint" << false;
     }

@@ -3,7 +3,6 @@
 #include <QTest>
 
 using Writes = QList<ModuleSimulator::Write>;
-using Field = StatisticsView::Field;
 
 namespace {
 const QString Timeout = QStringLiteral("RS-232 timeout. Check cable and click Abort.");
