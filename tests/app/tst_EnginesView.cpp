@@ -15,7 +15,6 @@
 #include <QPrinterInfo>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -53,12 +52,7 @@ class tst_EnginesView : public QObject {
     QTemporaryDir m_dir;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Runlog-tests"));
-        QCoreApplication::setApplicationName(QStringLiteral("Runlog"));  // as the window sets it
-    }
+    void initTestCase() { useTestSettings(); }
 
     // Each test keeps to a logbook of its own.
     void init()
@@ -68,33 +62,14 @@ private Q_SLOTS:
                              m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + QStringLiteral(".sqlite")));
     }
 
-    void theStatusLineFollowsTheEngineOnScreen()
+    // The Engines view lists, edits, marks a service and moves a download; the status line
+    // says where the engine on screen stands, or stood at a kept download.
+    void theEnginesViewAndTheStatusLine()
     {
         WindowRig rig(true, QStringLiteral("echo-full.bin"));
         const auto status = [&] { return rig.text("lblServiceStatus"); };
         rig.click("cmdReadStats");
         QCOMPARE(status(), QStringLiteral("Engine AB: 141.66 h since its counters started (no service marked); no service interval"));
-
-        Logbook &logbook = rig.session.logbook();
-        Engine engine = *logbook.engine(1);
-        engine.serviceInterval = 100;
-        QCOMPARE(logbook.updateEngine(engine), std::nullopt);
-        QCOMPARE(logbook.markServiced(1, 1), std::nullopt);
-        rig.module.setEeprom(ranOn());
-        rig.click("cmdReadStats");
-        QCOMPARE(status(), QStringLiteral("Engine AB: 2.80 h since the last service; due in 97.2 h"));
-
-        rig.click("cmdClearData");
-        QCOMPARE(status(), QString());
-        // A kept download shows where the engine stood then.
-        rig.window->showKept(*logbook.load(1));
-        QCOMPARE(status(), QStringLiteral("Engine AB: 0.00 h since the last service; due in 100.0 h"));
-    }
-
-    void theEnginesViewListsEditsAndMoves()
-    {
-        WindowRig rig(true, QStringLiteral("echo-full.bin"));
-        rig.click("cmdReadStats");
         rig.module.setEeprom(ranOn());
         rig.click("cmdReadStats");
         Logbook &logbook = rig.session.logbook();
@@ -125,6 +100,12 @@ private Q_SLOTS:
         button(view, "engineServiced")->click();
         QVERIFY(logbook.history(1).first().serviced);
         QCOMPARE(cell(engines, 0, 5), QStringLiteral("due in 97.2 h"));
+        rig.window->showKept(*logbook.load(2));
+        QCOMPARE(status(), QStringLiteral("Engine Hull 7: 2.80 h since the last service; due in 97.2 h"));
+        rig.click("cmdClearData");
+        QCOMPARE(status(), QString());
+        rig.window->showKept(*logbook.load(1));
+        QCOMPARE(status(), QStringLiteral("Engine Hull 7: 0.00 h since the last service; due in 100.0 h"));
 
         // The second download to a new engine: the view follows it there.
         history->selectRow(1);

@@ -1,3 +1,5 @@
+#include "app/ElidingLabel.h"
+#include "app/SplashWindow.h"
 #include "printing/Twips.h"
 #include "link/ModuleLink.h"
 #include "stats/Download.h"
@@ -5,9 +7,9 @@
 #include "support/WindowRig.h"
 
 #include <QMenuBar>
+#include <QTemporaryDir>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 
 namespace {
@@ -16,16 +18,21 @@ const char *const ValueFields[] = {"lblFirmwareIDData", "lblTotalHrsData",  "lbl
                                    "lblLimitSecsData",  "lblMaxRPMData",    "lblEngStartsData"};
 
 int px(int twips) { return Twips::toPixels(twips, 96); }
+
+QFont windowFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setPointSizeF(9.6);
+    font.setBold(true);
+    return font;
+}
 }  // namespace
 
 class tst_MainWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QStandardPaths::setTestModeEnabled(true);
-        QCoreApplication::setOrganizationName(QStringLiteral("Runlog-tests"));
-    }
+    void initTestCase() { useTestSettings(); }
 
     void init() { QSettings().clear(); }
 
@@ -103,41 +110,6 @@ private Q_SLOTS:
         QCOMPARE(left + rig.cell("msgHoursLow", 1, 0), QStringLiteral("    Idle"));
         QVERIFY(rig.visible("lblWOTTotalHrs") == !shown[1].isEmpty() && rig.trace.isEmpty());
         QCOMPARE(rig.find<QCheckBox>("chkBreakInLimit")->isChecked(), shown[6].startsWith('1'));
-    }
-
-    // After a module with both flags, the boxes show only what the module just read gave:
-    // a write that follows takes neither flag from the earlier one.
-    void statusBoxesFollowOnlyTheModuleJustRead_data()
-    {
-        QTest::addColumn<int>("refusedAddress");  // 0: none
-        QTest::addColumn<QString>("unreadLine");
-        QTest::newRow("a whole read of a module without flags") << 0 << "";
-        QTest::newRow("a read whose statistics address was refused")
-            << 64 << "Incomplete download - not read: the statistics. Those values are blank.";
-    }
-
-    void statusBoxesFollowOnlyTheModuleJustRead()
-    {
-        QFETCH(int, refusedAddress);
-        QFETCH(QString, unreadLine);
-        WindowRig rig(true, QStringLiteral("echo-full.bin"), StatusOn);
-        rig.click("cmdReadStats");
-        QVERIFY(rig.find<QCheckBox>("chkBreakInLimit")->isChecked() && rig.find<QCheckBox>("chkEngineRebuild")->isChecked());
-
-        rig.module.setEeprom(goldenImage(QStringLiteral("echo-plain-flags0.bin")));
-        if (refusedAddress)
-            rig.module.faults().nakAddressAt = refusedAddress;
-        rig.click("cmdReadStats");
-        QVERIFY(!rig.find<QCheckBox>("chkBreakInLimit")->isChecked() && !rig.find<QCheckBox>("chkEngineRebuild")->isChecked());
-        QCOMPARE(rig.text("lblUnread"), unreadLine);
-
-        rig.module.faults().nakAddressAt = -1;
-        rig.module.clearWrites();
-        rig.prompt.clear();
-        rig.click("cmdWriteUserData");
-        QCOMPARE(rig.module.writes().last().address, 53);
-        QCOMPARE(int(rig.module.writes().last().value), 0x00);
-        QCOMPARE(rig.module.writes().size(), 33);  // the text and the status byte: nothing cleared
     }
 
     void portSettingStoredAndRestored_data()
@@ -265,6 +237,104 @@ private Q_SLOTS:
         QCOMPARE(rig.trace.count(QStringLiteral("write 10")), 1);
         QCOMPARE(ports->currentText() + rig.text("lblTotalHrsData"), QStringLiteral("Com1141.66"));
         QVERIFY(rig.module.writes().isEmpty() && rig.prompt.shown().isEmpty() && !rig.link().isPortOpen());
+    }
+
+    // Long firmware IDs and device names in the fixed fields.
+    void showsBothEndsOfWhatDoesNotFit_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("heightTwips");
+        QTest::addColumn<bool>("shortened");
+        // The firmware ID's field: 4932 x 732 twips, right-aligned.
+        QTest::newRow("an ID that fits, as it is") << "RL-7.02 IGN E" << 732 << false;
+        QTest::newRow("a long ID over the field's lines, whole")
+            << "A&B Motorsport Marine Firmware 7.02 Build 2231 Rev C" << 732 << false;
+        QTest::newRow("one line: the middle goes") << "A&B Motorsport Marine Firmware 7.02 Build 2231 Rev C" << 372 << true;
+        QTest::newRow("longer than the lines hold")
+            << QStringLiteral("A&B Motorsport Marine Firmware 7.02 Build 2231 Rev C ").repeated(4) + "SN-0042" << 732 << true;
+        QTest::newRow("a stable device name, no blank to break at")
+            << "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3D4E5F6G7H8-if00-port0-with-a-long-tail" << 372 << true;
+    }
+
+    void showsBothEndsOfWhatDoesNotFit()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, heightTwips);
+        QFETCH(bool, shortened);
+        QWidget parent;
+        parent.setFont(windowFont());
+        ElidingLabel label(&parent);
+        label.setFrameShape(QFrame::Box);
+        label.setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        Twips::place(&label, 960, 1080, 4932, heightTwips);
+        label.setFullText(text);
+
+        const QStringList lines = label.text().split('\n');
+        const QFontMetrics metrics(label.font());
+        // Inside the frame and the indent QLabel keeps on the aligned side.
+        const int room = label.contentsRect().width() - metrics.horizontalAdvance('x') / 2;
+        QVERIFY2(lines.size() * metrics.lineSpacing() <= label.contentsRect().height(), qPrintable(label.text()));
+        for (const QString &line : lines)
+            QVERIFY2(metrics.horizontalAdvance(line) <= room, qPrintable(line));
+        QCOMPARE(label.isShortened(), shortened);
+        const QString shown = lines.join(' ');
+        if (shortened) {
+            QVERIFY2(shown.startsWith(text.left(3)) && shown.endsWith(text.right(6)) && shown.contains(QChar(0x2026)),
+                     qPrintable(shown));
+        } else {
+            QCOMPARE(QString(shown).remove(' '), QString(text).remove(' '));
+        }
+        QCOMPARE(label.toolTip(), shortened ? text : QString());
+        QCOMPARE(label.accessibleDescription(), text);
+    }
+
+    void branding_data()
+    {
+        QTest::addColumn<QByteArray>("file");  // empty: none
+        QTest::addColumn<QString>("shown");    // text, family, points, bold, italic, logo
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<int>("answer");  // to every failure
+
+        QTest::newRow("built-in") << QByteArray() << "Korvane Arial 48 11 logo" << QStringList{} << int(Box::Abort);
+        QTest::newRow("BOLD in capitals, size with letters after, logo null")
+            << QByteArray("Acme\nTimes\n12.5pt\nBOLD\nnull\n!\nA\n!\n!\n") << "Acme Times 12.5 10 " << QStringList{}
+            << int(Box::Abort);
+        QTest::newRow("no number keeps the design size, missing logo")
+            << QByteArray("Acme\nArial\nbig\nitalic\nnone.gif\n!\nA\n!\n!\n") << "Acme Arial 48 01 "
+            << QStringList{"File not found: "} << int(Box::Abort);
+        QTest::newRow("missing lines answered Ignore keep their design values")
+            << QByteArray("Acme\nArial\n10\n!\nA\n!\n!\n") << "Acme Arial 10 11 "
+            << QStringList{"Subscript out of range", "Subscript out of range", "Subscript out of range"}
+            << int(Box::Ignore);
+    }
+
+    void branding()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, shown);
+        QFETCH(QStringList, messages);
+        QFETCH(int, answer);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Runlog.cfg"));
+        QVERIFY(file.isEmpty() || writeFile(path, file));
+        QVERIFY(QFile::copy(QStringLiteral(RUNLOG_DOCS_DIR "/Korvane_Logo.gif"), dir.filePath("Korvane_Logo.gif")));
+        ScriptedPrompt prompt;
+        for (qsizetype i = 0; i < messages.size(); ++i)
+            prompt.answer({Box::Answer(answer)});
+        Configuration config;
+        SplashWindow splash(config, prompt, path, dir.path());
+
+        const QFont font = splash.companyName()->font();
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4%5 %6")
+                     .arg(splash.companyName()->text(), font.family())
+                     .arg(font.pointSizeF())
+                     .arg(int(font.bold()))
+                     .arg(int(font.italic()))
+                     .arg(splash.logo()->pixmap().isNull() ? "" : "logo"),
+                 shown);
+        QCOMPARE(prompt.shown().size(), messages.size());
+        for (int i = 0; i < messages.size(); ++i)
+            QVERIFY2(prompt.texts()[i].startsWith(messages[i]), qPrintable(prompt.texts()[i]));
     }
 };
 

@@ -15,8 +15,6 @@
 #include <memory>
 #include <sys/stat.h>
 
-using ByteChanges = QMap<int, int>;  // address -> new byte
-
 // runlog-cli against runlog-modsim on a pseudo-terminal.
 class tst_Cli : public QObject {
     Q_OBJECT
@@ -68,6 +66,7 @@ private Q_SLOTS:
         QTest::newRow("a device as logbook") << QStringList{"--demo", "--logbook", "/dev/null", "read"}
                                              << "--logbook: /dev/null is not a regular file";
         QTest::newRow("decode") << QStringList{"decode", "FIFO"} << "decode FIFO: is not a regular file";
+        QTest::newRow("configuration") << QStringList{"--config", "FIFO", "read"} << "--config FIFO: is not a regular file";
         QTest::newRow("the chart's second document")
             << QStringList{"--demo", "print-chart", "--pdf", "DIR/chart.pdf"} << "--pdf: DIR/chart-2.pdf is not";
     }
@@ -155,70 +154,44 @@ private Q_SLOTS:
         QCOMPARE(CliRun::run({"--port", sim.device(), "read"}).exitCode, 0);
     }
 
-    void writes_data()
+    // Every CSV output in the user's locale's way, with the units in its header; without
+    // --csv-locale, the same for any locale.
+    void csvForSpreadsheets_data()
     {
-        QTest::addColumn<QStringList>("options");  // configuration option lines
-        QTest::addColumn<QStringList>("command");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<ByteChanges>("changes");  // address -> new byte
-
-        const auto at = [](int start, const QByteArray &bytes) {
-            ByteChanges c;
-            for (int i = 0; i < bytes.size(); ++i)
-                c[start + i] = quint8(bytes[i]);
-            return c;
-        };
-        ByteChanges breakInOff = at(224, QByteArray("NEW 1").leftJustified(32, ' '));
-        breakInOff[148] = 0x07;
-        QTest::newRow("user data, break-in off with the clear flag")
-            << QStringList{"Status_Display_True", "Clear_Break_In_Limit_Enable_True"}
-            << QStringList{"write-user-data", "NEW 1", "--break-in", "off"} << 0 << breakInOff;
-        QTest::newRow("break-in off without the clear flag: nothing written")
-            << QStringList{"Status_Display_True"} << QStringList{"write-user-data", "NEW 1", "--break-in", "off"} << 1
-            << ByteChanges{};
-        QTest::newRow("engine rebuild without a terminal or --yes")
-            << QStringList{"Status_Display_True"} << QStringList{"write-user-data", "NEW 1", "--engine-rebuild"} << 1
-            << ByteChanges{};
-        QTest::newRow("erase") << QStringList{} << QStringList{"erase-rpm-limit"} << 0 << at(188, QByteArray(4, '\0'));
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<bool>("csvLocale");
+        QTest::addColumn<QString>("totalColumn");
+        QTest::addColumn<QString>("totalField");
+        QTest::addColumn<QString>("separator");
+        // The total of echo-full.bin is 141.65555 h as a 32-bit float.
+        QTest::newRow("German") << "de_DE.UTF-8" << true << "TotalHrs (h)" << "141,65555" << ";";
+        QTest::newRow("American") << "en_US.UTF-8" << true << "TotalHrs (h)" << "141.65555" << ",";
+        QTest::newRow("German, for programs") << "de_DE.UTF-8" << false << "TotalHrs" << "141.65555" << ",";
     }
 
-    void writes()
+    void csvForSpreadsheets()
     {
-        QFETCH(QStringList, options);
-        QFETCH(QStringList, command);
-        QFETCH(int, exitCode);
-        QFETCH(ByteChanges, changes);
-
-        QTemporaryDir dir;
-        const QString saved = dir.filePath(QStringLiteral("module.bin"));
-        QVERIFY(QFile::copy(goldenPath(QStringLiteral("plain-wot.bin")), saved));
-        QFile::setPermissions(saved, QFile::ReadOwner | QFile::WriteOwner);
-        const QString config = dir.filePath(QStringLiteral("Runlog.cfg"));
-        QVERIFY(writeFile(config, "B\r\nArial\r\n9\r\nbold\r\nNULL\r\n!\r\nMaker\r\n!\r\n"
-                                      + options.join("\r\n").toLatin1() + (options.isEmpty() ? "" : "\r\n") + "!\r\n"));
-        const auto before = goldenImage(QStringLiteral("plain-wot.bin"));
-        {
-            ModsimProcess sim({"--plain", "--image", saved, "--save", saved});
-            const CliRun r = CliRun::run(QStringList{"--port", sim.device(), "--config", config} + command
-                                         + QStringList{"--format", "json"});
-            QCOMPARE(r.exitCode, exitCode);
-            QCOMPARE(QJsonDocument::fromJson(r.out.toUtf8()).object().isEmpty(), exitCode != 0);
-        }
-        const auto after = goldenImage(saved);
-        for (int a = 0; a < 256; ++a)
-            QCOMPARE(int(after[size_t(a)]), changes.value(a, before[size_t(a)]));
-    }
-
-    void printChartWithTemperatures()
-    {
-        ModsimProcess sim({QStringLiteral("--demo")});
-        QTemporaryDir dir;
-        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
-        const CliRun r = CliRun::run({"--port", sim.device(), "print-chart", "--pdf", pdf, "--comment", "Hull 7"});
+        QFETCH(QString, locale);
+        QFETCH(bool, csvLocale);
+        QFETCH(QString, totalColumn);
+        QFETCH(QString, totalField);
+        QFETCH(QString, separator);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), locale);
+        QStringList arguments{"decode", goldenPath(QStringLiteral("echo-full.bin")), "--format", "csv"};
+        if (csvLocale)
+            arguments << "--csv-locale";
+        const CliRun r = CliRun::run(arguments, environment);
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.out, pdf + '\n' + dir.filePath(QStringLiteral("out-2.pdf")) + '\n');
-        for (const QString &f : r.out.trimmed().split('\n'))
-            QVERIFY2(QFileInfo(f).size() > 1000, qPrintable(f));  // what is on them is the printout test's
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        const QStringList header = lines[0].split(separator), row = lines[1].split(separator);
+        QCOMPARE(header.size(), 32);
+        QCOMPARE(row.size(), header.size());
+        const qsizetype total = header.indexOf(totalColumn);
+        QVERIFY2(total > 0, qPrintable(lines[0]));
+        QCOMPARE(row[total], totalField);
+        QCOMPARE(header.contains(QStringLiteral("LimitSecs (s)")), csvLocale);
     }
 
     void usage_data()
@@ -230,11 +203,20 @@ private Q_SLOTS:
         QTest::newRow("no command") << QStringList{} << 2 << "no command given";
         QTest::newRow("unknown command") << QStringList{"fly"} << 2 << "unknown command fly";
         QTest::newRow("Com256") << QStringList{"--port", "Com256", "read"} << 2 << "Com1 to Com255";
-        QTest::newRow("config a FIFO") << QStringList{"--config", "FIFO", "read"} << 2 << "not a regular file";
         QTest::newRow("user data over 32 characters") << QStringList{"write-user-data", QString(33, 'x')} << 2
                                                       << "at most 32 characters";
         QTest::newRow("user data not ASCII") << QStringList{"write-user-data", QStringLiteral("café")} << 2
                                              << "the user data takes printable ASCII only; TEXT has U+00E9\n";
+        QTest::newRow("engine set with nothing to set") << QStringList{"engine", "set", "1"} << 2 << "engine set needs";
+        QTest::newRow("an interval of no hours") << QStringList{"engine", "set", "1", "--service-interval", "0"} << 2
+                                                 << "--service-interval takes";
+        QTest::newRow("an engine detail elsewhere") << QStringList{"engine", "list", "--owner", "X"} << 2
+                                                    << "belong to engine set";
+        QTest::newRow("not a hash") << QStringList{"logbook", "verify", "abc"} << 2 << "is not a SHA-256";
+        QTest::newRow("CSV locale without CSV") << QStringList{"engine", "list", "--csv-locale"} << 2
+                                                << "--csv-locale goes with";
+        QTest::newRow("a report of nothing") << QStringList{"report", "service"} << 2 << "needs more arguments";
+        QTest::newRow("an engine command unknown") << QStringList{"engine", "delete", "1"} << 2 << "engine takes";
     }
 
     void usage()
@@ -242,10 +224,6 @@ private Q_SLOTS:
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
         QFETCH(QString, says);
-        QTemporaryDir dir;
-        const QString fifo = dir.filePath(QStringLiteral("fifo"));
-        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        args.replaceInStrings(QRegularExpression(QStringLiteral("^FIFO$")), fifo);
         const CliRun r = CliRun::run(args);
         QCOMPARE(r.exitCode, exitCode);
         if (exitCode == 2) {
@@ -255,6 +233,95 @@ private Q_SLOTS:
             QVERIFY2(r.err.isEmpty() && r.out.startsWith(QLatin1String("Usage: runlog-cli")) && r.out.contains(says),
                      qPrintable(r.out));
         }
+    }
+
+    // A failure is one line on standard error that says what was being done, why it failed
+    // and what to do, with exit status 1.
+    void failuresSayWhatAndWhatToDo_data()
+    {
+        QTest::addColumn<QStringList>("modsim");  // empty: no simulator, the device is missing
+        QTest::addColumn<QStringList>("command");  // STATUS: a configuration with the status display;
+                                                   // NOTALOGBOOK: a text file given as the logbook
+        QTest::addColumn<QString>("says");
+
+        const QString timeout = QStringLiteral("did not answer in time. Check the cable");
+        const QString logbook = QStringLiteral("the logbook could not keep a copy of the counters about to be cleared (");
+        QTest::newRow("silent module") << QStringList{"--fault", "silent"} << QStringList{"read"}
+                                       << "reading the statistics failed: the module " + timeout;
+        QTest::newRow("missing device") << QStringList{} << QStringList{"read"} << "no such device (";
+        QTest::newRow("a refused read writes nothing")
+            << QStringList{"--demo", "--fault", "nak-address"} << QStringList{"write-user-data", "X"}
+            << "reading the statistics failed: the module did not acknowledge an address. Check the cable and try "
+               "again; nothing was written.";
+        QTest::newRow("the write's own firmware ID missing")
+            << QStringList{"--demo", "--fault", "silent-after=98"} << QStringList{"write-user-data", "X"}
+            << "writing the user data failed: the module " + timeout;
+        QTest::newRow("a write that stops says what got in")
+            << QStringList{"--demo", "--fault", "lose-command=110"} << QStringList{"write-user-data", "NEW"}
+            << "writing the user data stopped: the module did not answer in time. Check the cable and the port, "
+               "and that the module is powered. Written: nothing. Partly written: the user data (10 or 11 of 32 bytes).";
+        QTest::newRow("a rebuild the logbook cannot keep a copy for")
+            << QStringList{"--demo"}
+            << QStringList{"--config", "STATUS", "--logbook", "NOTALOGBOOK", "write-user-data", "X", "--engine-rebuild",
+                           "--yes"}
+            << "writing the user data failed: " + logbook;
+        QTest::newRow("an erase the logbook cannot keep a copy for")
+            << QStringList{"--demo"} << QStringList{"--logbook", "NOTALOGBOOK", "erase-rpm-limit"}
+            << "erasing the RPM-limit data failed: " + logbook;
+        QTest::newRow("a rebuild without the status display")
+            << QStringList{"--demo"} << QStringList{"write-user-data", "X", "--engine-rebuild", "--yes"}
+            << "need the status display";
+        QTest::newRow("a rebuild not confirmed")
+            << QStringList{"--demo"} << QStringList{"--config", "STATUS", "write-user-data", "X", "--engine-rebuild"}
+            << "--engine-rebuild needs a terminal to confirm on, or --yes; nothing was written";
+        QTest::newRow("break-in off without the configuration's leave")
+            << QStringList{"--demo"} << QStringList{"--config", "STATUS", "write-user-data", "X", "--break-in", "off"}
+            << "--break-in off: the configuration does not let the break-in limit be cleared";
+        QTest::newRow("a loopback test on a line that gives nothing back")
+            << QStringList{"--fault", "silent"} << QStringList{"ports", "--loopback", "DEVICE"}
+            << "the loopback test failed: ";
+        QTest::newRow("a PDF that cannot be written")
+            << QStringList{"--demo"} << QStringList{"print", "--pdf", "/nonexistent/out.pdf"}
+            << "/nonexistent/out.pdf cannot be written: No such file or directory";
+        QTest::newRow("a trace that cannot be written")
+            << QStringList{"--demo"} << QStringList{"--trace", "/nonexistent/t.txt", "read"}
+            << "/nonexistent/t.txt: cannot write the trace";
+    }
+
+    void failuresSayWhatAndWhatToDo()
+    {
+        QFETCH(QStringList, modsim);
+        QFETCH(QStringList, command);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        std::unique_ptr<ModsimProcess> sim;
+        QString device = dir.filePath(QStringLiteral("ttyMissing"));
+        if (!modsim.isEmpty()) {
+            sim = std::make_unique<ModsimProcess>(modsim);
+            device = sim->device();
+        }
+        const QString status = dir.filePath(QStringLiteral("Runlog.cfg")), text = dir.filePath(QStringLiteral("notes.txt"));
+        QVERIFY(writeFile(status, "B\r\nArial\r\n9\r\nbold\r\nNULL\r\n!\r\nM\r\n!\r\nStatus_Display_True\r\n!\r\n")
+                && writeFile(text, "not a logbook\n"));
+        command.replaceInStrings(QRegularExpression(QStringLiteral("^STATUS$")), status);
+        command.replaceInStrings(QRegularExpression(QStringLiteral("^NOTALOGBOOK$")), text);
+        command.replaceInStrings(QRegularExpression(QStringLiteral("^DEVICE$")), device);
+        const CliRun r = CliRun::run(QStringList{"--port", device} + command);
+        QVERIFY2(r.exitCode == 1 && r.out.isEmpty(), qPrintable(r.err));
+        const QStringList lines = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().startsWith(QLatin1String("runlog-cli: ")) && lines.first().contains(says),
+                 qPrintable(lines.first()));
+        // What failed on the line names the line first.
+        if (says.contains(QRegularExpression(QStringLiteral("failed|stopped|no such device"))))
+            QVERIFY2(lines.first().startsWith(QStringLiteral("runlog-cli: ") + device + QStringLiteral(": ")),
+                     qPrintable(lines.first()));
+        // A write that never began says nothing was written; a logbook gets no cable advice.
+        if (says.contains(QLatin1String("data failed: ")))
+            QVERIFY2(lines.first().endsWith(QLatin1String("; nothing was written.")), qPrintable(lines.first()));
+        if (says.contains(QLatin1String("the logbook")))
+            QVERIFY2(!lines.first().contains(QLatin1String("cable")), qPrintable(lines.first()));
+        QVERIFY2(!lines.first().contains(QRegularExpression(QStringLiteral("Abort|Read|SetEEPROMAddress"))), qPrintable(lines.first()));
     }
 };
 

@@ -1,11 +1,14 @@
 #include "link/LinkDiagnosis.h"
+#include "link/LoopbackCheck.h"
 #include "support/FakeSystem.h"
+#include "support/PtyPeer.h"
 
 #include <QTest>
 
-// The advice for when no module answered, each cause from a system of its own: one
-// serial device, /dev/ttyUSB0 (root:dialout, 0660) unless a row has none, and the user
-// alice, who is not its owner.
+// Why no module answered: the advice, each cause from a system of its own (one serial
+// device, /dev/ttyUSB0 (root:dialout, 0660) unless a row has none, and the user alice, who
+// is not its owner); and the cable test, on pseudo-terminals whose far end plays a bridged,
+// a broken and a faulty cable.
 class tst_LinkDiagnosis : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -71,6 +74,36 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < lines.size(); ++i)
             for (const QString &part : lines[i].split(QLatin1Char('|')))
                 QVERIFY2(advice[i].contains(part), qPrintable(QStringLiteral("\"%1\" not in: %2").arg(part, advice[i])));
+    }
+
+    void loopback_data()
+    {
+        QTest::addColumn<int>("returned");  // how many bytes the far end gives back, -1 for each one inverted
+        QTest::addColumn<QString>("why");   // empty: passed
+        QTest::newRow("bridged") << int(LoopbackCheck::Pattern.size()) << QString();
+        QTest::newRow("open") << 0 << QStringLiteral("Nothing came back");
+        QTest::newRow("dropping bytes") << 4 << QStringLiteral("Only 4 of the 6 bytes sent came back");
+        QTest::newRow("garbling bytes") << -1 << QStringLiteral("Other bytes came back");
+    }
+    void loopback()
+    {
+        QFETCH(int, returned);
+        QFETCH(QString, why);
+        int given = 0;
+        PtyPeer farEnd([&given, returned](quint8 byte) {
+            if (returned < 0)
+                return QByteArray(1, char(~byte));
+            return given++ < returned ? QByteArray(1, char(byte)) : QByteArray();
+        });
+        FakeSystem system;
+
+        const LoopbackCheck::Result result = LoopbackCheck::run(farEnd.device(), system.folders);
+        QCOMPARE(result.passed, why.isEmpty());
+        QVERIFY2(result.why.startsWith(why), qPrintable(result.why));
+        QCOMPARE(farEnd.finish(), result.sent);
+        QCOMPARE(result.sent.size(), qsizetype(LoopbackCheck::Pattern.size()));
+        if (why.isEmpty())
+            QCOMPARE(result.received, result.sent);
     }
 };
 

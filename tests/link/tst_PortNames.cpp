@@ -29,18 +29,21 @@ private Q_SLOTS:
         QCOMPARE(PortNames::deviceFor(number, settings), device);
     }
 
-    // Adapters get numbers from Com3 up, kept by their stable names; the computer's own
-    // ports keep Com1 and Com2 without a mapping.
+    // Adapters get numbers from Com3 up, past one already taken, kept by their stable
+    // names; the computer's own ports keep Com1 and Com2 without a mapping.
     void detectedDevicesAreNumbered()
     {
         QTemporaryDir dir;
         QSettings settings(dir.filePath(QStringLiteral("runlog.ini")), QSettings::IniFormat);
+        settings.setValue(QStringLiteral("Ports/Com3"), QStringLiteral("/dev/ttyElsewhere"));
         const QList<SerialDevice> devices{{QStringLiteral("/dev/ttyS0"), {}, {}, {}, {}, {}},
                                           {QStringLiteral("/dev/ttyS1"), {}, {}, {}, {}, {}},
-                                          {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/serial/by-id/usb-A"), {}, {}, {}, {}}};
-        QCOMPARE(PortNames::mapDetected(settings, devices), QList<int>{3});
-        QCOMPARE(settings.allKeys(), QStringList{"Ports/Com3"});
-        QCOMPARE(settings.value(QStringLiteral("Ports/Com3")).toString(), QStringLiteral("/dev/serial/by-id/usb-A"));
+                                          {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/serial/by-id/usb-A"), {}, {}, {}, {}},
+                                          {QStringLiteral("/dev/ttyUSB1"), {}, {}, {}, {}, {}}};
+        QCOMPARE(PortNames::mapDetected(settings, devices), (QList<int>{4, 5}));
+        QCOMPARE(PortNames::mapDetected(settings, devices), QList<int>{});
+        QCOMPARE(settings.allKeys(), (QStringList{"Ports/Com3", "Ports/Com4", "Ports/Com5"}));
+        QCOMPARE(settings.value(QStringLiteral("Ports/Com4")).toString(), QStringLiteral("/dev/serial/by-id/usb-A"));
     }
 
     void parsePortNumber_data()

@@ -6,9 +6,8 @@
 //                                  logbook for each one as runlog-cli does
 //   browse PATH ROUNDS COPIES [SQLITE3]
 //                                  after the first line, opens the logbook to read and to
-//                                  write, lists it and closes it, then copies it into the
-//                                  folder COPIES with VACUUM INTO (and sqlite3's .backup),
-//                                  ROUNDS times
+//                                  write, lists it and closes it, then (given sqlite3) copies
+//                                  it into the folder COPIES with its .backup, ROUNDS times
 // Exits 0 when every step worked, else 1 with the reason on standard error.
 #include "logbook/Logbook.h"
 
@@ -16,9 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include <cstdio>
 
@@ -63,9 +59,6 @@ int keep(QFile &in, const QString &path, const QString &tag, int count, bool reo
 int browse(const QString &path, int rounds, const QDir &copies, const QString &sqlite3)
 {
     for (int round = 0; round < rounds; ++round) {
-        const auto copy = [&](const char *kind) {
-            return copies.filePath(QStringLiteral("%1-%2-%3.sqlite").arg(QLatin1String(kind)).arg(QCoreApplication::applicationPid()).arg(round));
-        };
         for (const Logbook::Mode mode : {Logbook::Mode::ReadOnly, Logbook::Mode::ReadWrite}) {
             Logbook logbook;
             if (const auto why = logbook.open(path, mode))
@@ -73,27 +66,16 @@ int browse(const QString &path, int rounds, const QDir &copies, const QString &s
             if (logbook.list().isEmpty())
                 return fail(QStringLiteral("%1 lists nothing").arg(path));
         }
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("copy"));
-            db.setDatabaseName(path);
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(Logbook::BusyTimeoutMs));
-            QSqlQuery q(db);
-            if (!db.open() || !q.prepare(QStringLiteral("VACUUM INTO ?")))
-                return fail(db.lastError().text() + q.lastError().text());
-            q.addBindValue(copy("vacuum"));
-            if (!q.exec())
-                return fail(q.lastError().text());
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("copy"));
-        if (!sqlite3.isEmpty()) {
-            QProcess backup;
-            // With a busy timeout, as for every program: without one, sqlite3 gives up at once
-            // ("database is locked") when it meets another program's lock.
-            backup.start(sqlite3, {QStringLiteral("-cmd"), QStringLiteral(".timeout %1").arg(Logbook::BusyTimeoutMs), path,
-                                   QStringLiteral(".backup '%1'").arg(copy("backup"))});
-            if (!backup.waitForFinished(30000) || backup.exitStatus() != QProcess::NormalExit || backup.exitCode() != 0)
-                return fail(QStringLiteral("sqlite3's .backup: ") + QString::fromLocal8Bit(backup.readAllStandardError()));
-        }
+        if (sqlite3.isEmpty())
+            continue;
+        // As the README tells users to back a logbook up while Runlog runs: with a busy
+        // timeout, without which sqlite3 gives up at once when it meets a save.
+        const QString copy = copies.filePath(QStringLiteral("%1-%2.sqlite").arg(QCoreApplication::applicationPid()).arg(round));
+        QProcess backup;
+        backup.start(sqlite3, {QStringLiteral("-cmd"), QStringLiteral(".timeout %1").arg(Logbook::BusyTimeoutMs), path,
+                               QStringLiteral(".backup '%1'").arg(copy)});
+        if (!backup.waitForFinished(30000) || backup.exitStatus() != QProcess::NormalExit || backup.exitCode() != 0)
+            return fail(QStringLiteral("sqlite3's .backup: ") + QString::fromLocal8Bit(backup.readAllStandardError()));
     }
     return 0;
 }

@@ -1,6 +1,8 @@
 #include "logbook/Accumulation.h"
+#include "logbook/ServiceStatus.h"
 #include "stats/NumberFormat.h"
 
+#include <QLocale>
 #include <QTest>
 
 namespace {
@@ -61,9 +63,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("wentDown");
         QTest::addColumn<QString>("carried");  // carried on: a counter that went down counted from zero
-        // The first four differ by 0.01 h from the difference of the two readings as shown.
+        // The first three differ by 0.01 h from the difference of the two readings as shown.
         QTest::newRow("total, 698 counts") << Counter::TotalTime << 63889 << 64587 << "6.50" << false << "6.50";
-        QTest::newRow("total, 4533 counts") << Counter::TotalTime << 59162 << 63695 << "42.25" << false << "42.25";
         QTest::newRow("RPM band") << Counter::RpmBandTime << 16532 << 63501 << "437.72" << false << "437.72";
         QTest::newRow("temperature band") << Counter::TempBandTime << 5621 << 29741 << "224.79" << false << "224.79";
         QTest::newRow("WOT, the later above the total") << Counter::WotTime << 64000 << 65500 << "9.32" << false << "9.32";
@@ -121,21 +122,15 @@ private Q_SLOTS:
         QCOMPARE(lifetime.WentDown, Accumulation::Counters(Counter::TotalTime | Counter::MaxRpm));
         // The highest RPM of any span, though the module forgot it.
         QCOMPARE(figure(lifetime, Counter::MaxRpm), QStringLiteral("6500"));
-        // A span that does not record WOT leaves the sum without it.
+        // A span that does not record WOT, and one without temperatures, leave the sum
+        // without them.
         Download plain = last;
         plain.statistics[DataFlagsOffset] = RecordsTemperatures;
+        plain.statistics[WotTimeOffset] = 200;
         lifetime += Accumulation::carriedOn(last, plain);
         QVERIFY(!lifetime.RecordsWot && lifetime.RecordsTemperatures && lifetime.WOTTotalHrs == 0);
-    }
-
-    void aCounterNotRecordedGivesNoFigure()
-    {
-        Download earlier = reading(Counter::WotTime, 100, 0), later = reading(Counter::WotTime, 200, 1);
-        earlier.temperatures.reset();
-        later.statistics[DataFlagsOffset] = RecordsTemperatures;
-        const Accumulation a = Accumulation::between(earlier, later);
-        QVERIFY(!a.RecordsWot && !a.RecordsTemperatures);
-        QCOMPARE(a.WOTTotalHrs, 0.0f);
+        plain.temperatures.reset();
+        QVERIFY(!Accumulation::between(last, plain).RecordsTemperatures);
     }
 
     void sameEngine_data()
@@ -161,6 +156,40 @@ private Q_SLOTS:
         other.userData = userData;
         QCOMPARE(Accumulation::sameEngine(one, other), same);
         QCOMPARE(Accumulation::sameEngine(other, one), same);
+    }
+
+    // Due or overdue, to the tenth of an hour shown: the words never contradict the figure.
+    void atTheEdges_data()
+    {
+        QTest::addColumn<double>("interval");  // 0: none
+        QTest::addColumn<double>("since");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("toGo");  // -999: none
+        QTest::newRow("just under") << 100.0 << 99.9 << "due in 0.1 h" << 0.1;
+        QTest::newRow("under by less than a shown tenth") << 100.0 << 99.96 << "due now" << 0.0;
+        QTest::newRow("exactly at the interval") << 100.0 << 100.0 << "due now" << 0.0;
+        QTest::newRow("over by less than a shown tenth") << 100.0 << 100.04 << "due now" << 0.0;
+        QTest::newRow("just over") << 100.0 << 100.1 << "overdue by 0.1 h" << -0.1;
+        QTest::newRow("no interval") << 0.0 << 500.0 << "no service interval" << -999.0;
+    }
+
+    void atTheEdges()
+    {
+        QFETCH(double, interval);
+        QFETCH(double, since);
+        QFETCH(QString, text);
+        QFETCH(double, toGo);
+        const ServiceStatus s = ServiceStatus::of(interval > 0 ? std::optional(interval) : std::nullopt, since);
+        QCOMPARE(s.text(), text);
+        QCOMPARE(s.hoursToGo().value_or(-999), toGo);
+    }
+
+    void theHoursInTheUsersLocale()
+    {
+        QLocale::setDefault(QLocale(QLocale::German));
+        const QString text = ServiceStatus::of(100.0, 87.6).text();
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(text, QStringLiteral("due in 12,4 h"));
     }
 };
 

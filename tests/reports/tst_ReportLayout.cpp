@@ -1,8 +1,10 @@
 #include "reports/ReportLayout.h"
+#include "stats/Download.h"
 #include "support/ReportSample.h"
 #include "stats/ModuleStatistics.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTest>
 
 Q_DECLARE_METATYPE(ModuleStatistics)
@@ -31,61 +33,50 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected");
 
         const QString time = QStringLiteral("6/15/2009 3:04:05 PM");
+        const QString title = QStringLiteral("         Korvane Ignition Module Data");
+        const QString downloaded = QStringLiteral("         Downloaded:         ") + time;
+        // Without a comment, the status display or flags: the ID, the user data, and the
+        // summary without WOT.
+        const QStringList plain{"         Firmware ID:        RL-7.02",
+                                "         User Data:          HULL 4471",
+                                "",
+                                "         Summary Data",
+                                "         Total Hours:             1141.66",
+                                "         Engine Starts:           1234",
+                                "",
+                                "         Maximum Engine RPM:      6687",
+                                "         Seconds at RPM Limit:    124.45",
+                                "",
+                                ""};
         QTest::newRow("everything, both flags")
             << sampleRecord(3, true) << ReportContext{"Korvane", "SN 12", time, true, {}, {}}
             << SampleHeader + SampleSummary + QStringList{"", ""} + SampleRpmTable + SampleTempSection;
         QTest::newRow("no comment, no status display, no flags")
             << sampleRecord(0, true) << ReportContext{"Korvane", "", time, false, {}, {}}
-            << QStringList{"         Korvane Ignition Module Data",
-                           "         Downloaded:         6/15/2009 3:04:05 PM",
-                           "         Firmware ID:        RL-7.02",
-                           "         User Data:          HULL 4471",
-                           "",
-                           "         Summary Data",
-                           "         Total Hours:             1141.66",
-                           "         Engine Starts:           1234",
-                           "",
-                           "         Maximum Engine RPM:      6687",
-                           "         Seconds at RPM Limit:    124.45",
-                           "",
-                           ""} + SampleRpmTable;
+            << QStringList{title, downloaded} + plain + SampleRpmTable;
+        QStringList blank = plain;
+        blank.replaceInStrings(QRegularExpression(QStringLiteral(":  +\\S.*")), QStringLiteral(":"));
+        blank.insert(3, QStringLiteral("         Module Status: not read"));
+        blank.insert(4, QString());
         QStringList blankTable = SampleRpmTable;
         for (qsizetype i = 3; i < blankTable.size(); ++i)
             blankTable[i] = blankTable[i].left(20).trimmed().prepend(QString(9, QLatin1Char(' ')));
         QTest::newRow("nothing read: every value blank")
             << sampleRecord(0, false) << ReportContext{"Korvane", "", time, true, {}, {}}
-            << QStringList{"         Korvane Ignition Module Data",
-                           "         Downloaded:         6/15/2009 3:04:05 PM",
-                           "         Firmware ID:",
-                           "         User Data:",
-                           "",
-                           "         Module Status: not read",
-                           "",
-                           "         Summary Data",
-                           "         Total Hours:",
-                           "         Engine Starts:",
-                           "",
-                           "         Maximum Engine RPM:",
-                           "         Seconds at RPM Limit:",
-                           "",
-                           ""} + blankTable;
-        QTest::newRow("a kept copy says where from and why")
-            << sampleRecord(0, true) << ReportContext{"Korvane", "", time, false, "/dev/ttyUSB0", "before Erase RPM Limit Data"}
-            << QStringList{"         Korvane Ignition Module Data",
-                           "         Downloaded:         6/15/2009 3:04:05 PM",
-                           "         Port:               /dev/ttyUSB0",
-                           "         Kept:               copy of the counters before Erase RPM Limit Data",
-                           "         Firmware ID:        RL-7.02",
-                           "         User Data:          HULL 4471",
-                           "",
-                           "         Summary Data",
-                           "         Total Hours:             1141.66",
-                           "         Engine Starts:           1234",
-                           "",
-                           "         Maximum Engine RPM:      6687",
-                           "         Seconds at RPM Limit:    124.45",
-                           "",
-                           ""} + SampleRpmTable;
+            << QStringList{title, downloaded} + blank + blankTable;
+        // A kept download: its own time, where it came from and why it was kept.
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        Download kept;
+        kept.takenAt = QDateTime(QDate(2009, 6, 15), QTime(15, 4, 5));
+        kept.port = QStringLiteral("/dev/ttyUSB0");
+        kept.reason = QStringLiteral("before Erase RPM Limit Data");
+        const ReportContext keptContext = ReportContext::kept(kept, QStringLiteral("Korvane"), QString(), false);
+        QLocale::setDefault(QLocale::c());
+        QTest::newRow("a kept copy says when, where from and why")
+            << sampleRecord(0, true) << keptContext
+            << QStringList{title, downloaded, "         Port:               /dev/ttyUSB0",
+                           "         Kept:               copy of the counters before Erase RPM Limit Data"}
+                   + plain + SampleRpmTable;
     }
 
     void lines()

@@ -18,26 +18,25 @@ private Q_SLOTS:
     // What the window tests cannot see: what goes over the line, and what the download holds.
     void download_data()
     {
-        QTest::addColumn<QString>("image");
-        QTest::addColumn<bool>("echoes");
+        QTest::addColumn<QString>("image");  // echo-*: an echoing module
         QTest::addColumn<bool>("statusDisplay");
         QTest::addColumn<bool>("temperaturesRead");
         QTest::addColumn<bool>("complete");
 
-        QTest::newRow("echoing, flags 3, status on") << "echo-full.bin" << true << true << true << true;
-        QTest::newRow("plain, flags 1, status off") << "plain-wot.bin" << false << false << false << true;
-        QTest::newRow("echoing, flags 0") << "echo-plain-flags0.bin" << true << true << false << true;
-        QTest::newRow("plain claiming temperatures") << "plain-temps.bin" << false << true << true << false;
+        QTest::newRow("echoing, flags 3, status on") << "echo-full.bin" << true << true << true;
+        QTest::newRow("plain, flags 1, status off") << "plain-wot.bin" << false << false << true;
+        QTest::newRow("echoing, flags 0") << "echo-plain-flags0.bin" << true << false << true;
+        QTest::newRow("plain claiming temperatures") << "plain-temps.bin" << true << true << false;
     }
 
     void download()
     {
         QFETCH(QString, image);
-        QFETCH(bool, echoes);
         QFETCH(bool, statusDisplay);
         QFETCH(bool, temperaturesRead);
         QFETCH(bool, complete);
 
+        const bool echoes = image.startsWith(QLatin1String("echo"));
         OperationsRig rig(echoes, image, statusDisplay);
         const auto before = rig.module.eeprom();
         const ReadOutcome outcome = rig.operations.readStatistics();
@@ -69,7 +68,7 @@ private Q_SLOTS:
         const ModuleParts all = ModulePart::FirmwareId | ModulePart::UserData | ModulePart::Statistics | ModulePart::Status;
         QTest::newRow("user-data address refused") << "nak" << 112 << ModuleParts(ModulePart::UserData) << "613.14";
         QTest::newRow("statistics address refused") << "nak" << 64 << ModuleParts(ModulePart::Statistics) << "";
-        QTest::newRow("statistics read cut off") << "silent" << 40 << (ModulePart::Statistics | ModulePart::Status) << "";
+        QTest::newRow("statistics read cut off") << "lose" << 40 << ModuleParts(ModulePart::Statistics) << "";
         QTest::newRow("status address refused") << "nak" << 53 << ModuleParts(ModulePart::Status) << "613.14";
         QTest::newRow("ID begins with its terminator") << "terminator" << 0 << all << "";
         QTest::newRow("port gone") << "unplugged" << 0 << all << "";
@@ -91,8 +90,8 @@ private Q_SLOTS:
         rig.module.setEeprom(goldenImage(QStringLiteral("echo-plain-flags0.bin")));
         if (fault == QLatin1String("nak"))
             rig.module.faults().nakAddressAt = at;
-        else if (fault == QLatin1String("silent"))
-            rig.module.faults().silentAfter = rig.module.commandCount() + at;
+        else if (fault == QLatin1String("lose"))
+            rig.module.faults().loseCommand = rig.module.commandCount() + at;
         else if (fault == QLatin1String("unplugged"))
             rig.port.setAvailablePorts({2});
         else
@@ -111,8 +110,16 @@ private Q_SLOTS:
         for (const QString &earlier : {QStringLiteral("141.66"), QStringLiteral("1234"), QStringLiteral("17.60")})
             QVERIFY2(!shown.contains(earlier) && !printed.contains(earlier), qPrintable(earlier));
         QVERIFY(!printed.contains(QLatin1String("Enabled")) && !printed.contains(QLatin1String("Rebuild")));
-        // Nothing of the first module decides what a write does to this one.
+        // Nothing of the first module decides what a write does to this one: its status
+        // byte goes back as this module holds it, and nothing is cleared.
         QVERIFY(!rig.operations.known() && !rig.operations.knownEngineRebuild());
+        rig.module.faults() = {};
+        rig.port.setAvailablePorts({1});
+        rig.module.clearWrites();
+        const quint8 status = rig.module.eeprom()[53];
+        rig.operations.writeUserData({QStringLiteral("SN 1"), rig.view.breakInLimitChecked(), rig.view.engineRebuildChecked()});
+        QCOMPARE(rig.module.writes().size(), 33);
+        QCOMPARE(rig.module.writes().last(), (ModuleSimulator::Write{53, status}));
     }
 
     void aCompletedDownloadIsKeptAsTheModuleHoldsIt()

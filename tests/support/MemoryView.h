@@ -12,7 +12,7 @@ public:
     void setField(Field field, const QString &caption) override { m_fields[field] = caption; }
     void setUserDataText(const QString &text) override { m_userData = text; }
     void setCell(Grid grid, int column, const QString &text) override { m_cells[int(grid)][size_t(column)] = text; }
-    void setWotVisible(bool visible) override { m_wotVisible = visible; }
+    void setWotVisible(bool) override {}
     void setTempGridVisible(bool visible) override { m_tempVisible = visible; }
     bool breakInLimitChecked() const override { return m_breakIn; }
     void setBreakInLimitChecked(bool checked) override { m_breakIn = checked; }
@@ -22,7 +22,6 @@ public:
     QString field(Field field) const { return m_fields.value(field); }
     QString cell(Grid grid, int column) const { return m_cells[int(grid)][size_t(column)]; }
     QString userData() const { return m_userData; }
-    bool wotVisible() const { return m_wotVisible; }
     bool tempGridVisible() const { return m_tempVisible; }
     // Every value shown, fields, text and cells, as one text: empty when nothing is shown.
     QString values() const
@@ -40,7 +39,6 @@ private:
     QHash<Field, QString> m_fields;
     QString m_userData;
     std::array<std::array<QString, 8>, 3> m_cells;
-    bool m_wotVisible = false;
     bool m_tempVisible = false;
     bool m_breakIn = false;
     bool m_rebuild = false;

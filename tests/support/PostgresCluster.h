@@ -45,7 +45,6 @@ public:
 
     bool isRunning() const { return m_running; }
     QString error() const { return m_error; }
-    int port() const { return m_port; }
     QString url(const QString &user, const QString &database) const
     {
         return QStringLiteral("postgresql://%1@127.0.0.1:%2/%3?sslmode=disable").arg(user).arg(m_port).arg(database);

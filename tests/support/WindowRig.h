@@ -17,9 +17,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableWidget>
 
 #include <memory>
+
+// Settings in Qt's test mode (under the test's own home, see tests/CMakeLists.txt), named
+// as the window names its own.
+inline void useTestSettings()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("Runlog-tests"));
+    QCoreApplication::setApplicationName(QStringLiteral("Runlog"));
+}
 
 // The real main window over an in-process module on a virtual clock.
 struct WindowRig {

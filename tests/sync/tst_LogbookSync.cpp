@@ -1,10 +1,15 @@
+#include "app/LogbookController.h"
+#include "app/SyncController.h"
 #include "logbook/Logbook.h"
 #include "logbook/SyncStore.h"
 #include "support/PostgresCluster.h"
+#include "support/WindowRig.h"
 #include "sync/LogbookSync.h"
 #include "sync/ServerAddress.h"
 
+#include <QAction>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,7 +36,8 @@ Download download(int n, const QByteArray &user = "HULL 7")
 }  // namespace
 
 // Benches sharing a logbook through a PostgreSQL server of the test's own: every download
-// on every bench and once on the server, whatever the server does meanwhile.
+// on every bench and once on the server, whatever the server does meanwhile; and the
+// window's status line as the server comes and goes under it.
 class tst_LogbookSync : public QObject {
     Q_OBJECT
 
@@ -84,6 +90,7 @@ private Q_SLOTS:
                                       "ALTER ROLE runlog_admin PASSWORD 'bench-secret'"})
             QVERIFY2(m_server->sql(QLatin1String(statement)), qPrintable(m_server->lastOutput()));
         qputenv("PGPASSWORD", Password.toUtf8());
+        useTestSettings();
     }
 
     // A database of each test's own, its tables made by the administrator's first sync.
@@ -260,7 +267,38 @@ private Q_SLOTS:
         QCOMPARE(onServer(), 0);
         QVERIFY(sync(*a).complete());
     }
+
+    // Tools > Sync Logbook and the status line, and a download another bench keeps
+    // arriving unasked.
+    void theWindowsStatusLineFollowsTheServer()
+    {
+        QSettings().setValue(QLatin1String(LogbookController::FileSetting), m_dir.filePath(m_database + "window.sqlite"));
+        QSettings().setValue(QLatin1String(SyncController::ServerSetting), m_server->url(QStringLiteral("bench"), m_database));
+        WindowRig rig(true, QStringLiteral("echo-full.bin"));
+        QLabel *status = rig.find<QLabel>("lblSyncStatus");
+        QTRY_COMPARE(status->text(), QStringLiteral("Logbook: synced"));
+
+        rig.click("cmdReadStats");  // kept, then sent at once
+        QTRY_COMPARE(onServer(), 1);
+
+        m_server->stop();
+        rig.click("cmdReadStats");
+        QTRY_VERIFY2(status->text().startsWith(QLatin1String("Logbook: 1 download(s) waiting - "))
+                         && status->text().contains(QLatin1String("could not be reached")),
+                     qPrintable(status->text()));
+
+        QVERIFY(m_server->start());
+        rig.window->findChild<QAction *>(QStringLiteral("mnuSyncLogbook"))->trigger();
+        QTRY_COMPARE(status->text(), QStringLiteral("Logbook: synced"));
+        QCOMPARE(onServer(), 2);
+
+        Download d = *rig.window->shown();
+        d.takenAt = d.takenAt.addDays(1);
+        auto other = bench(QStringLiteral("other"), {d});
+        QVERIFY(other && sync(*other).complete());
+        QTRY_COMPARE(rig.session.logbook().list().size(), 3);
+    }
 };
 
-QTEST_GUILESS_MAIN(tst_LogbookSync)
+QTEST_MAIN(tst_LogbookSync)
 #include "tst_LogbookSync.moc"
