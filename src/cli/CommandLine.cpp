@@ -52,7 +52,6 @@
 namespace {
 
 constexpr int ExitOk = 0;
-constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
 const char Usage[] =
@@ -154,12 +153,6 @@ public:
     bool interactive = false;
 };
 
-int fail(const QString &line)
-{
-    std::fprintf(stderr, "runlog-cli: %s\n", qPrintable(line));
-    return ExitFailed;
-}
-
 int usageError(const QString &line)
 {
     std::fprintf(stderr, "runlog-cli: %s\n\n%s", qPrintable(line), Usage);
@@ -210,15 +203,15 @@ int syncLogbook(Logbook &logbook, const QString &given)
 {
     const QString url = given.isEmpty() ? QSettings().value(QStringLiteral("Logbook/Server")).toString() : given;
     if (url.isEmpty())
-        return fail(QStringLiteral("logbook sync: no server is set; give --logbook-server URL, or set one in the "
+        return FailureMessage::failed(QStringLiteral("logbook sync: no server is set; give --logbook-server URL, or set one in the "
                                    "window's Tools > Logbook Server..."));
     QString why;
     const auto server = ServerAddress::parse(url, &why);
     if (!server)
-        return fail(QStringLiteral("logbook sync: the server set is no server address: ") + why);
+        return FailureMessage::failed(QStringLiteral("logbook sync: the server set is no server address: ") + why);
     const SyncOutcome outcome = LogbookSync(logbook, *server, QSysInfo::machineHostName()).run();
     if (!outcome.complete())
-        return fail(QStringLiteral("%1: %2 download(s) waiting to reach %3: %4")
+        return FailureMessage::failed(QStringLiteral("%1: %2 download(s) waiting to reach %3: %4")
                         .arg(logbook.path())
                         .arg(outcome.waiting)
                         .arg(server->display(), outcome.failure.value_or(QStringLiteral("the server took no more"))));
@@ -253,7 +246,7 @@ int checkPorts()
         return ExitOk;
     }
     out.flush();
-    return fail(QStringLiteral("no module answered. ")
+    return FailureMessage::failed(QStringLiteral("no module answered. ")
                 + LinkDiagnosis::diagnose(devices, {}, UserAccount::current()).join(QLatin1Char(' ')));
 }
 
@@ -264,7 +257,7 @@ int loopback(const QString &port)
     const QString device = number ? PortNames::deviceFor(number, QSettings()) : port;
     const LoopbackCheck::Result result = LoopbackCheck::run(device);
     if (!result.passed)
-        return fail(QStringLiteral("%1: the loopback test failed: %2").arg(device, result.why));
+        return FailureMessage::failed(QStringLiteral("%1: the loopback test failed: %2").arg(device, result.why));
     std::printf("%s: the loopback test passed: %d bytes sent came back\n", qPrintable(device), int(result.sent.size()));
     return ExitOk;
 }
@@ -316,7 +309,7 @@ int CommandLine::run(const PrintHook &print)
     TerminalPrompt console;
     console.interactive = ::isatty(STDIN_FILENO);
     if (o.engineRebuild && !o.yes && !console.interactive)
-        return fail(QStringLiteral("--engine-rebuild needs a terminal to confirm on, or --yes; nothing was written"));
+        return FailureMessage::failed(QStringLiteral("--engine-rebuild needs a terminal to confirm on, or --yes; nothing was written"));
 
     // The configuration, as the splash reads it.
     Configuration config;
@@ -338,7 +331,7 @@ int CommandLine::run(const PrintHook &print)
         const auto kept = file.open(QIODevice::ReadOnly) ? ModuleImage::toDownload(file.read(ModuleImage::Size + 1), !o.plain)
                                                          : std::nullopt;
         if (!kept)
-            return fail(QStringLiteral("%1: not a readable 256-byte image").arg(file.fileName()));
+            return FailureMessage::failed(QStringLiteral("%1: not a readable 256-byte image").arg(file.fileName()));
         LogbookCommands::show(*kept, o.format, config, features.StatusDisplayEnabled,
                               o.csvLocale ? CsvStyle::forLocale(QLocale()) : CsvStyle());
         return ExitOk;
@@ -351,7 +344,7 @@ int CommandLine::run(const PrintHook &print)
     session.setFeatures(features);
     if (!o.trace.isEmpty())
         if (const auto why = session.trace().start(o.trace, QStringLiteral("runlog-cli")))
-            return fail(QStringLiteral("%1: cannot write the trace: %2").arg(o.trace, *why));
+            return FailureMessage::failed(QStringLiteral("%1: cannot write the trace: %2").arg(o.trace, *why));
 
     // The logbook keeps every download; its own commands only read it, and may, where the
     // user may only read; only the engine commands that change it open it to write.
@@ -366,14 +359,14 @@ int CommandLine::run(const PrintHook &print)
                                                  "logbook");
     if (logbookCommand) {
         if (o.noLogbook)
-            return fail(QStringLiteral("%1: --no-logbook leaves no logbook to read").arg(o.command));
+            return FailureMessage::failed(QStringLiteral("%1: --no-logbook leaves no logbook to read").arg(o.command));
         if (const auto &why = session.logbookUnusable())
-            return fail(QStringLiteral("%1; --logbook FILE reads another").arg(*why));
+            return FailureMessage::failed(QStringLiteral("%1; --logbook FILE reads another").arg(*why));
         Logbook &logbook = session.logbook();
         // A logbook of an earlier Runlog gains its engines when it is first opened to write.
         if (o.command != QLatin1String("logbook") && !logbook.hasEngines())
             if (const auto why = session.openLogbook(logbookPath))
-                return fail(QStringLiteral("%1; it was kept by an earlier Runlog, and has its engines made when it can be "
+                return FailureMessage::failed(QStringLiteral("%1; it was kept by an earlier Runlog, and has its engines made when it can be "
                                            "opened to write")
                                 .arg(*why));
         const CsvStyle csv = o.csvLocale ? CsvStyle::forLocale(QLocale()) : CsvStyle();
@@ -387,16 +380,16 @@ int CommandLine::run(const PrintHook &print)
             auto report = ServiceReport::ofDownload(logbook, o.words.value(2).toLongLong(), maker,
                                                     features.StatusDisplayEnabled, &why);
             if (!report)
-                return fail(QStringLiteral("%1: %2").arg(logbook.path(), why));
+                return FailureMessage::failed(QStringLiteral("%1: %2").arg(logbook.path(), why));
             if (!print)
-                return fail(QStringLiteral("printing is not available"));
+                return FailureMessage::failed(QStringLiteral("printing is not available"));
             QSettings settings;
             report->workshop = Workshop::fromSettings(settings);
             report->technician = o.technician;
             report->job = o.job;
             const ModuleStatistics stats = report->entry.download.decode();
             if (const auto failed = print({o.command, o.pdf, stats, report->context, logbook.path(), &*report}))
-                return fail(*failed);
+                return FailureMessage::failed(*failed);
             return ExitOk;
         }
         if (o.words.value(1) != QLatin1String("print"))
@@ -404,13 +397,13 @@ int CommandLine::run(const PrintHook &print)
                                         features.StatusDisplayEnabled);
         const auto kept = logbook.load(o.words.value(2).toLongLong());
         if (!kept)
-            return fail(QStringLiteral("%1: there is no download %2 in the logbook").arg(logbook.path(), o.words.value(2)));
+            return FailureMessage::failed(QStringLiteral("%1: there is no download %2 in the logbook").arg(logbook.path(), o.words.value(2)));
         if (!print)
-            return fail(QStringLiteral("printing is not available"));
+            return FailureMessage::failed(QStringLiteral("printing is not available"));
         const ModuleStatistics stats = kept->decode();
         const ReportContext context = ReportContext::kept(*kept, maker, o.comment, features.StatusDisplayEnabled);
         if (const auto why = print({QStringLiteral("print"), o.pdf, stats, context, logbook.path()}))
-            return fail(*why);
+            return FailureMessage::failed(*why);
         return ExitOk;
     }
     session.setKeeping(!o.noLogbook);
@@ -422,7 +415,7 @@ int CommandLine::run(const PrintHook &print)
         const QList<SerialDevice> devices = PortDiscovery().devices();
         const ModuleFinder::Result found = ModuleFinder::find(devices, {}, &session.trace());
         if (found.index < 0)
-            return fail(QStringLiteral("--port auto: no module answered: %1").arg(findings(found, devices)));
+            return FailureMessage::failed(QStringLiteral("--port auto: no module answered: %1").arg(findings(found, devices)));
         session.useDevice(found.device.mappedName());
     } else if (!o.port.isEmpty() && o.port != QLatin1String("auto")) {
         if (const int n = PortNames::parsePortNumber(o.port))
@@ -437,7 +430,7 @@ int CommandLine::run(const PrintHook &print)
     const bool printing = isPrintCommand(o.command);
     const ReadOutcome read = operations.readStatistics();
     if (!read.complete())
-        return fail(FailureMessage::reading(link.deviceName(), read,
+        return FailureMessage::failed(FailureMessage::reading(link.deviceName(), read,
                                             o.command == QLatin1String("read") ? QString()
                                             : printing ? QStringLiteral("nothing was printed")
                                                        : QStringLiteral("nothing was written")));
@@ -446,7 +439,7 @@ int CommandLine::run(const PrintHook &print)
 
     const auto wrote = [&](const QString &action, const WriteOutcome &w) -> std::optional<int> {
         if (!w.complete())
-            return fail(FailureMessage::writing(link.deviceName(), action, w));
+            return FailureMessage::failed(FailureMessage::writing(link.deviceName(), action, w));
         shown = w.readBack->download;
         notKept = w.readBack->notKept;
         return std::nullopt;
@@ -454,17 +447,17 @@ int CommandLine::run(const PrintHook &print)
     if (o.command == QLatin1String("write-user-data")) {
         const ModuleStatistics now = read.download.decode();
         if (!features.StatusDisplayEnabled && (o.engineRebuild || !o.breakIn.isEmpty()))
-            return fail(QStringLiteral("--break-in and --engine-rebuild need the status display, which the "
+            return FailureMessage::failed(QStringLiteral("--break-in and --engine-rebuild need the status display, which the "
                                        "configuration does not enable (Status_Display_True); nothing was written"));
         WriteRequest request{o.text, now.BreakInLimit, false};
         if (!o.breakIn.isEmpty())
             request.breakInLimit = o.breakIn == QLatin1String("on");
         if (now.BreakInLimit && !request.breakInLimit && !features.ClearBreakInLimitEnabled)
-            return fail(QStringLiteral("--break-in off: the configuration does not let the break-in limit be cleared "
+            return FailureMessage::failed(QStringLiteral("--break-in off: the configuration does not let the break-in limit be cleared "
                                        "(Clear_Break_In_Limit_Enable_True); nothing was written"));
         if (o.engineRebuild) {
             if (now.EngineRebuild)
-                return fail(QStringLiteral("%1: the module already carries the engine-rebuild flag, so its statistics "
+                return FailureMessage::failed(QStringLiteral("%1: the module already carries the engine-rebuild flag, so its statistics "
                                            "are not cleared again; nothing was written")
                                 .arg(link.deviceName()));
             const auto answer = o.yes ? std::optional(QStringLiteral("YES"))
@@ -472,7 +465,7 @@ int CommandLine::run(const PrintHook &print)
                                                       QString::fromLatin1(ModuleOperations::RebuildTitle),
                                                       QStringLiteral("No"));
             if (answer.value_or(QString()).toUpper() != QLatin1String("YES"))
-                return fail(QStringLiteral("engine rebuild not confirmed; nothing was written"));
+                return FailureMessage::failed(QStringLiteral("engine rebuild not confirmed; nothing was written"));
             request.engineRebuild = true;
         }
         if (const auto exit = wrote(QStringLiteral("writing the user data"), operations.writeUserData(request)))
@@ -485,16 +478,16 @@ int CommandLine::run(const PrintHook &print)
 
     if (printing) {
         if (!print)
-            return fail(QStringLiteral("printing is not available"));
+            return FailureMessage::failed(QStringLiteral("printing is not available"));
         const ReportContext context = ReportContext::live(maker, o.comment, features.StatusDisplayEnabled);
         if (const auto why = print({o.command, o.pdf, stats, context, link.deviceName()}))
-            return fail(*why);
+            return FailureMessage::failed(*why);
     }
     if (!o.saveImage.isEmpty())
         if (const auto why = OutputFile::write(o.saveImage, ModuleImage::fromDownload(shown)))
-            return fail(QStringLiteral("cannot write the image: %1").arg(*why));
+            return FailureMessage::failed(QStringLiteral("cannot write the image: %1").arg(*why));
     if (const auto &why = session.trace().failure())
-        return fail(QStringLiteral("the byte trace stopped: %1").arg(*why));
+        return FailureMessage::failed(QStringLiteral("the byte trace stopped: %1").arg(*why));
     // A download the logbook could not keep still completed; the user hears of it.
     if (notKept)
         std::fprintf(stderr, "runlog-cli: the download was not kept in the logbook: %s; %s\n", qPrintable(*notKept),

@@ -1,5 +1,6 @@
 #include "EngineCommands.h"
 
+#include "FailureMessage.h"
 #include "RecordFormat.h"
 #include "logbook/Logbook.h"
 #include "logbook/SyncStore.h"
@@ -9,22 +10,10 @@
 
 #include <QTextStream>
 
-#include <cstdio>
 
 namespace EngineCommands {
 
 namespace {
-int fail(const QString &line)
-{
-    std::fprintf(stderr, "runlog-cli: %s\n", qPrintable(line));
-    return 1;
-}
-
-QString when(const QDateTime &at)
-{
-    return at.isValid() ? at.toLocalTime().toString(Qt::ISODate) : QString();
-}
-
 QString jsonNumberOrNull(const std::optional<double> &v)
 {
     return v ? RecordFormat::number(float(*v)) : QStringLiteral("null");
@@ -50,7 +39,7 @@ QList<std::pair<QString, QString>> engineMembers(const Engine &e)
             {QStringLiteral("Notes"), RecordFormat::jsonString(e.notes)},
             {QStringLiteral("Downloads"), QString::number(e.downloads)},
             {QStringLiteral("LastDownload"), jsonIdOrNull(e.lastDownload)},
-            {QStringLiteral("LastDownloadAt"), e.lastDownload ? RecordFormat::jsonString(when(e.lastTakenAt)) : QStringLiteral("null")},
+            {QStringLiteral("LastDownloadAt"), e.lastDownload ? RecordFormat::jsonString(RecordFormat::time(e.lastTakenAt)) : QStringLiteral("null")},
             {QStringLiteral("TotalHrs"), RecordFormat::number(e.totalHours)},
             {QStringLiteral("ServiceInterval"), jsonNumberOrNull(e.serviceInterval)},
             {QStringLiteral("LastService"), jsonIdOrNull(e.lastService)},
@@ -75,7 +64,7 @@ QString engineCsvRow(const Engine &e, const CsvStyle &csv)
     const auto optional = [&](const std::optional<double> &v) { return v ? csv.number(float(*v)) : QString(); };
     return csv.line({QString::number(e.id), csv.field(e.name), csv.field(e.owner), csv.field(e.notes),
                      QString::number(e.downloads), e.lastDownload ? QString::number(*e.lastDownload) : QString(),
-                     when(e.lastTakenAt), csv.number(e.totalHours), optional(e.serviceInterval),
+                     RecordFormat::time(e.lastTakenAt), csv.number(e.totalHours), optional(e.serviceInterval),
                      e.lastService ? QString::number(*e.lastService) : QString(), csv.number(e.hoursSinceService),
                      optional(status.hoursToGo()), csv.field(status.text(csv.decimal))});
 }
@@ -97,7 +86,7 @@ void printEngines(const QList<Engine> &engines, const QString &format, const Csv
             out << QStringLiteral("%1  %2  %3  %4  %5 h  %6\n")
                        .arg(e.id, 5)
                        .arg(e.name, e.owner.isEmpty() ? QStringLiteral("-") : e.owner,
-                            e.lastDownload ? QStringLiteral("%1 (%2)").arg(*e.lastDownload).arg(when(e.lastTakenAt))
+                            e.lastDownload ? QStringLiteral("%1 (%2)").arg(*e.lastDownload).arg(RecordFormat::time(e.lastTakenAt))
                                            : QStringLiteral("no downloads"),
                             NumberFormat::hours(e.totalHours), e.service().text());
     }
@@ -153,7 +142,7 @@ QString historyJson(const Engine &engine, const QList<HistoryEntry> &entries)
         QStringList members;
         for (const auto &[key, value] : QList<std::pair<QString, QString>>{
                  {QStringLiteral("Download"), QString::number(e.id)},
-                 {QStringLiteral("TakenAt"), RecordFormat::jsonString(when(e.download.takenAt))},
+                 {QStringLiteral("TakenAt"), RecordFormat::jsonString(RecordFormat::time(e.download.takenAt))},
                  {QStringLiteral("Reason"), RecordFormat::jsonString(e.download.reason)},
                  {QStringLiteral("First"), boolean(e.first)},
                  {QStringLiteral("CountedFromZero"), jsonArray(cleared)},
@@ -196,7 +185,7 @@ QString historyCsv(const QList<HistoryEntry> &entries, const CsvStyle &csv)
     QString out = csv.line(header);
     for (const HistoryEntry &e : entries) {
         const Accumulation &a = e.sincePrevious;
-        QStringList row{QString::number(e.id), when(e.download.takenAt), csv.field(e.download.reason),
+        QStringList row{QString::number(e.id), RecordFormat::time(e.download.takenAt), csv.field(e.download.reason),
                         csv.number(e.lifetime.TotalHrs), csv.number(a.TotalHrs), csv.number(a.WOTTotalHrs)};
         row << numbers(a.RPMBandHours, csv) << numbers(a.TempBandHours, csv);
         row << QString::number(a.EngStarts) << csv.number(a.LimitSecs) << csv.number(a.MaxRPM)
@@ -223,7 +212,7 @@ void printConflicts(const QList<EngineConflict> &conflicts, const QString &forma
                                                       {QStringLiteral("Notes"), RecordFormat::jsonString(v.notes)},
                                                       {QStringLiteral("ServiceInterval"), jsonNumberOrNull(v.serviceInterval)},
                                                       {QStringLiteral("Bench"), RecordFormat::jsonString(v.bench)},
-                                                      {QStringLiteral("ChangedAt"), RecordFormat::jsonString(when(v.changedAt))}})
+                                                      {QStringLiteral("ChangedAt"), RecordFormat::jsonString(RecordFormat::time(v.changedAt))}})
                                 .trimmed();
             objects << RecordFormat::jsonObject({{QStringLiteral("Engine"), QString::number(c.engine)},
                                                  {QStringLiteral("Name"), RecordFormat::jsonString(c.name)},
@@ -242,7 +231,7 @@ void printConflicts(const QList<EngineConflict> &conflicts, const QString &forma
         for (const EngineVersion &v : c.versions)
             out << QStringLiteral("  version %1 (%2, %3): name \"%4\", owner \"%5\", service interval %6, notes \"%7\"\n")
                        .arg(v.id)
-                       .arg(v.bench, when(v.changedAt), v.name, v.owner,
+                       .arg(v.bench, RecordFormat::time(v.changedAt), v.name, v.owner,
                             v.serviceInterval ? NumberFormat::hours(float(*v.serviceInterval)) + QStringLiteral(" h")
                                               : QStringLiteral("none"),
                             v.notes);
@@ -287,7 +276,7 @@ int run(Logbook &logbook, const Request &r)
     if (what == QLatin1String("conflicts") || what == QLatin1String("resolve")) {
         auto store = logbook.syncStore();
         if (!store)
-            return fail(QStringLiteral("%1: the logbook cannot be opened to write").arg(logbook.path()));
+            return FailureMessage::failed(QStringLiteral("%1: the logbook cannot be opened to write").arg(logbook.path()));
         if (what == QLatin1String("conflicts")) {
             printConflicts(store->conflicts(), r.format, out);
             return 0;
@@ -295,9 +284,9 @@ int run(Logbook &logbook, const Request &r)
         QString why;
         const auto engine = resolve(logbook, r.words.value(2), &why);
         if (!engine)
-            return fail(why);
+            return FailureMessage::failed(why);
         if (const auto failed = store->resolve(engine->id, r.keep))
-            return fail(QStringLiteral("%1: %2").arg(logbook.path(), *failed));
+            return FailureMessage::failed(QStringLiteral("%1: %2").arg(logbook.path(), *failed));
         out << QStringLiteral("engine %1: version %2 kept; it settles the others on the server at the next sync\n")
                    .arg(engine->id)
                    .arg(r.keep);
@@ -317,17 +306,17 @@ int run(Logbook &logbook, const Request &r)
         if (r.words.value(3).compare(QLatin1String("new"), Qt::CaseInsensitive) != 0) {
             const auto engine = resolve(logbook, r.words.value(3), &why);
             if (!engine)
-                return fail(why);
+                return FailureMessage::failed(why);
             target = engine->id;
         }
         if (const auto failed = logbook.assign(download, target, &target))
-            return fail(QStringLiteral("%1: download %2 was not assigned: %3").arg(logbook.path()).arg(download).arg(*failed));
+            return FailureMessage::failed(QStringLiteral("%1: download %2 was not assigned: %3").arg(logbook.path()).arg(download).arg(*failed));
         printEngine(*logbook.engine(target), r.format, r.csv, out);
         return 0;
     }
     const auto engine = resolve(logbook, r.words.value(2), &why);
     if (!engine)
-        return fail(why);
+        return FailureMessage::failed(why);
     if (what == QLatin1String("show")) {
         const QList<HistoryEntry> history = logbook.history(engine->id);
         if (r.format == QLatin1String("json"))
@@ -350,13 +339,13 @@ int run(Logbook &logbook, const Request &r)
             details.serviceInterval = r.serviceInterval == QLatin1String("none") ? std::nullopt
                                                                                  : std::optional(r.serviceInterval.toDouble());
         if (const auto failed = logbook.updateEngine(details))
-            return fail(QStringLiteral("%1: engine %2 was not changed: %3").arg(logbook.path()).arg(engine->id).arg(*failed));
+            return FailureMessage::failed(QStringLiteral("%1: engine %2 was not changed: %3").arg(logbook.path()).arg(engine->id).arg(*failed));
     } else {  // serviced
         const qint64 download = r.download ? r.download : engine->lastDownload.value_or(0);
         if (download == 0)
-            return fail(QStringLiteral("%1: engine %2 has no download to mark a service at").arg(logbook.path()).arg(engine->id));
+            return FailureMessage::failed(QStringLiteral("%1: engine %2 has no download to mark a service at").arg(logbook.path()).arg(engine->id));
         if (const auto failed = logbook.markServiced(engine->id, download))
-            return fail(QStringLiteral("%1: no service was marked: %2").arg(logbook.path(), *failed));
+            return FailureMessage::failed(QStringLiteral("%1: no service was marked: %2").arg(logbook.path(), *failed));
     }
     printEngine(*logbook.engine(engine->id), r.format, r.csv, out);
     return 0;

@@ -7,6 +7,8 @@
 
 #include <QStringList>
 
+#include <cstdio>
+
 namespace FailureMessage {
 
 namespace {
@@ -82,6 +84,12 @@ QString writing(const QString &device, const QString &action, const WriteOutcome
                                     : Failure{QStringLiteral("the module was not read back")};
     return QStringLiteral("%1: %2 went through, but reading the module back failed: %3.")
         .arg(device, action, cause(readFailure, device));
+}
+
+int failed(const QString &line)
+{
+    std::fprintf(stderr, "runlog-cli: %s\n", qPrintable(line));
+    return 1;
 }
 
 }  // namespace FailureMessage

@@ -20,5 +20,7 @@ QString writing(const QString &device, const QString &action, const WriteOutcome
 QString cause(const Failure &failure, const QString &device);
 // The serial ports present, for a device that is not.
 QString presentPorts();
+// Says line on standard error as the one line of a failed command; its exit status (1).
+int failed(const QString &line);
 
 }  // namespace FailureMessage

@@ -1,5 +1,6 @@
 #include "LogbookCommands.h"
 
+#include "FailureMessage.h"
 #include "RecordFormat.h"
 #include "session/Configuration.h"
 #include "logbook/Comparison.h"
@@ -12,22 +13,10 @@
 #include <QLocale>
 #include <QTextStream>
 
-#include <cstdio>
 
 namespace LogbookCommands {
 
 namespace {
-int fail(const QString &line)
-{
-    std::fprintf(stderr, "runlog-cli: %s\n", qPrintable(line));
-    return 1;
-}
-
-QString when(const QDateTime &at)
-{
-    return at.toLocalTime().toString(Qt::ISODate);
-}
-
 int list(const QList<Logbook::Entry> &entries, const QString &format, const CsvStyle &csv, QTextStream &out)
 {
     QStringList objects;
@@ -38,7 +27,7 @@ int list(const QList<Logbook::Entry> &entries, const QString &format, const CsvS
     for (const Logbook::Entry &e : entries) {
         if (format == QLatin1String("json"))
             objects << RecordFormat::jsonObject({{QStringLiteral("Id"), QString::number(e.id)},
-                                                 {QStringLiteral("TakenAt"), RecordFormat::jsonString(when(e.takenAt))},
+                                                 {QStringLiteral("TakenAt"), RecordFormat::jsonString(RecordFormat::time(e.takenAt))},
                                                  {QStringLiteral("Port"), RecordFormat::jsonString(e.port)},
                                                  {QStringLiteral("FirmwareID"), RecordFormat::jsonString(e.firmwareID)},
                                                  {QStringLiteral("UserData"), RecordFormat::jsonString(e.userData)},
@@ -47,12 +36,12 @@ int list(const QList<Logbook::Entry> &entries, const QString &format, const CsvS
                                                  {QStringLiteral("Reason"), RecordFormat::jsonString(e.reason)}})
                            .trimmed();
         else if (format == QLatin1String("csv"))
-            out << csv.line({QString::number(e.id), when(e.takenAt), csv.field(e.port), csv.field(e.firmwareID),
+            out << csv.line({QString::number(e.id), RecordFormat::time(e.takenAt), csv.field(e.port), csv.field(e.firmwareID),
                              csv.field(e.userData), csv.number(e.totalHrs), QString::number(e.engStarts), csv.field(e.reason)});
         else
             out << QStringLiteral("%1  %2  %3  %4  %5 h  %6 starts%7\n")
                        .arg(e.id, 5)
-                       .arg(when(e.takenAt), e.firmwareID, e.userData.isEmpty() ? QStringLiteral("-") : e.userData)
+                       .arg(RecordFormat::time(e.takenAt), e.firmwareID, e.userData.isEmpty() ? QStringLiteral("-") : e.userData)
                        .arg(NumberFormat::hours(e.totalHrs))
                        .arg(e.engStarts)
                        .arg(e.reason.isEmpty() ? QString() : QStringLiteral("  (") + e.reason + QLatin1Char(')'));
@@ -153,7 +142,7 @@ int run(const Logbook &logbook, const Request &r, const Configuration &config, b
             entries.append({id, d.takenAt, d.port, d.firmwareID, s.UserData.trimmed(), s.TotalHrs, s.EngStarts, d.reason});
         }
         if (entries.isEmpty())
-            return fail(QStringLiteral("%1: no download kept here has a module image with the SHA-256 %2: the report was "
+            return FailureMessage::failed(QStringLiteral("%1: no download kept here has a module image with the SHA-256 %2: the report was "
                                        "made from another logbook, or its bytes are not these. Check the hash, or give "
                                        "that logbook with --logbook FILE.")
                             .arg(logbook.path(), r.words.value(2).toLower()));
@@ -163,7 +152,7 @@ int run(const Logbook &logbook, const Request &r, const Configuration &config, b
     for (const QString &word : r.words.mid(2)) {
         ids << word.toLongLong();
         if (!logbook.load(ids.last()))
-            return fail(QStringLiteral("%1: there is no download %2 in the logbook").arg(logbook.path(), word));
+            return FailureMessage::failed(QStringLiteral("%1: there is no download %2 in the logbook").arg(logbook.path(), word));
     }
     if (what == QLatin1String("list"))
         return list(logbook.list(r.filter), r.format, r.csv, out);
@@ -175,7 +164,7 @@ int run(const Logbook &logbook, const Request &r, const Configuration &config, b
     if (what == QLatin1String("diff")) {
         const auto comparison = logbook.compare(ids[0], ids[1]);
         if (!comparison->sameEngine && !r.anyEngines)
-            return fail(QStringLiteral("%1: %2 Compare them anyway with --any-engines.")
+            return FailureMessage::failed(QStringLiteral("%1: %2 Compare them anyway with --any-engines.")
                             .arg(logbook.path(), ComparisonReport::differentEnginesNote(*comparison)));
         return diff(*comparison, r.format, r.csv, out);
     }

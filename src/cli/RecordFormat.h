@@ -2,6 +2,7 @@
 
 #include "CsvStyle.h"
 
+#include <QDateTime>
 #include <QString>
 
 struct Download;
@@ -27,6 +28,8 @@ QString keptCsvRow(qint64 id, const Download &download, const CsvStyle &style = 
 // as the same 32-bit float; and a text as a JSON string.
 QString number(float value);
 QString jsonString(const QString &text);
+// A time as every output gives it: local, ISO 8601; empty when there is none.
+QString time(const QDateTime &at);
 // Members (each key with its value already in JSON) as an indented object.
 QString jsonObject(const QList<std::pair<QString, QString>> &members);
 }  // namespace RecordFormat
