@@ -64,23 +64,27 @@ std::optional<QString> EngineStore::engineFor(const Download &download, qint64 &
         engine = q.value(0).toLongLong();
         return std::nullopt;
     }
-    q.prepare(QStringLiteral("INSERT INTO engine (name, uuid) VALUES (?, ?)"));
-    q.addBindValue(defaultName(download));
-    q.addBindValue(identityUuid(identity.firmwareID, identity.userText));
-    if (!q.exec())
-        return failure(q);
-    engine = q.lastInsertId().toLongLong();
+    if (const auto why = insert(defaultName(download), identityUuid(identity.firmwareID, identity.userText), engine))
+        return why;
     q.prepare(QStringLiteral("INSERT INTO engine_identity (firmware_id, user_text, engine_id) VALUES (?, ?, ?)"));
     q.addBindValue(identity.firmwareID);
     q.addBindValue(identity.userText);
     q.addBindValue(engine);
+    return q.exec() ? std::nullopt : failure(q);
+}
+
+std::optional<QString> EngineStore::insert(const QString &name, const QString &uuid, qint64 &engine)
+{
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("INSERT INTO engine (name, uuid) VALUES (?, ?)"));
+    q.addBindValue(name);
+    q.addBindValue(uuid);
     if (!q.exec())
         return failure(q);
+    engine = q.lastInsertId().toLongLong();
     q.prepare(QStringLiteral("INSERT INTO engine_summary (engine_id, downloads, lifetime_counts) VALUES (?, 0, 0)"));
     q.addBindValue(engine);
-    if (!q.exec())
-        return failure(q);
-    return std::nullopt;
+    return q.exec() ? std::nullopt : failure(q);
 }
 
 std::optional<QString> EngineStore::assignAll()
@@ -209,15 +213,7 @@ std::optional<QString> EngineStore::create(qint64 download, qint64 &engine)
     Download d;
     d.firmwareID = q.value(0).toString();
     d.userData = q.value(1).toByteArray();
-    q.prepare(QStringLiteral("INSERT INTO engine (name, uuid) VALUES (?, ?)"));
-    q.addBindValue(defaultName(d));
-    q.addBindValue(QUuid::createUuid().toString(QUuid::WithoutBraces));
-    if (!q.exec())
-        return failure(q);
-    engine = q.lastInsertId().toLongLong();
-    q.prepare(QStringLiteral("INSERT INTO engine_summary (engine_id, downloads, lifetime_counts) VALUES (?, 0, 0)"));
-    q.addBindValue(engine);
-    return q.exec() ? std::nullopt : failure(q);
+    return insert(defaultName(d), QUuid::createUuid().toString(QUuid::WithoutBraces), engine);
 }
 
 std::optional<QString> EngineStore::update(const Engine &details)

@@ -38,6 +38,8 @@ public:
     // A new engine for a download, named as the download would name it; it has none of its
     // downloads until one is assigned to it.
     std::optional<QString> create(qint64 download, qint64 &engine);
+    // An engine of the name and UUID given, with the empty summary every engine has.
+    std::optional<QString> insert(const QString &name, const QString &uuid, qint64 &engine);
     std::optional<QString> update(const Engine &details);
     std::optional<QString> assign(qint64 download, qint64 engine);
     std::optional<QString> markServiced(qint64 engine, qint64 download);

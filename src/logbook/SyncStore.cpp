@@ -216,16 +216,9 @@ std::optional<QString> SyncStore::engineOf(const QString &uuid, const QString &n
         engine = q.value(0).toLongLong();
         return std::nullopt;
     }
-    q.prepare(QStringLiteral("INSERT INTO engine (name, uuid) VALUES (?, ?)"));
-    q.addBindValue(name.trimmed().isEmpty() ? QStringLiteral("unnamed") : name);
-    q.addBindValue(uuid);
-    if (!q.exec())
-        return failure(q);
-    engine = q.lastInsertId().toLongLong();
-    q.prepare(QStringLiteral("INSERT INTO engine_summary (engine_id, downloads, lifetime_counts) VALUES (?, 0, 0)"));
-    q.addBindValue(engine);
-    if (!q.exec())
-        return failure(q);
+    if (const auto why = EngineStore(m_db, false).insert(name.trimmed().isEmpty() ? QStringLiteral("unnamed") : name,
+                                                         uuid, engine))
+        return why;
     // Downloads kept here later with its firmware ID and user data go to it, unless they
     // already go elsewhere.
     q.prepare(QStringLiteral("INSERT OR IGNORE INTO engine_identity (firmware_id, user_text, engine_id) VALUES (?, ?, ?)"));

@@ -16,7 +16,6 @@ constexpr int ChartLeftPixels = 300;
 constexpr int ChartTopTwips = 5000;
 constexpr int WidthMarginTwips = 1000;
 constexpr int HeightMarginTwips = 9000;
-constexpr int FirstLineTwips = 500;
 constexpr int TableTwips = 10800;
 constexpr int TemperatureDocumentTwips = 1000;
 constexpr double TitlePoints = 14;
@@ -42,7 +41,7 @@ std::optional<Failure> print(QPrinter &printer, Prompt &prompt, ChartWindow &cha
         page.setFontName(QStringLiteral("Arial"));
         page.setFontSize(TextPoints);
         const QRect rectangle = chartRectangle(page.pageTwips(), page.twipsPerPixelX(), page.twipsPerPixelY());
-        page.setCurrentY(FirstLineTwips);
+        page.setCurrentY(ReportPrinter::FirstLineTwips);
 
         page.print(StatisticsReport::headerBlock(stats, context));
         page.print(StatisticsReport::summaryBlock(stats, false));

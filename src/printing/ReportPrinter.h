@@ -19,6 +19,9 @@ class StepRunner;
 // job fails the step with a description of its own.
 class ReportPrinter {
 public:
+    // Where every printout's first line begins, below the printable area's top.
+    static constexpr int FirstLineTwips = 500;
+
     ReportPrinter(QPrinter &printer, StepRunner &steps);
     ~ReportPrinter();  // a document left open (after Abort) is discarded
 

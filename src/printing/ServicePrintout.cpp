@@ -13,7 +13,6 @@
 namespace ServicePrintout {
 
 namespace {
-constexpr int FirstLineTwips = 500;
 constexpr int LogoWidthTwips = 2880;
 constexpr int LogoHeightTwips = 1440;
 constexpr int ChartLeftTwips = 360;
@@ -33,7 +32,7 @@ QRect logoTwips(const QSizeF &page, const QSizeF &logo)
     if (logo.isEmpty())
         return {};
     const QSizeF fitted = logo.scaled(QSizeF(LogoWidthTwips, LogoHeightTwips), Qt::KeepAspectRatio);
-    return QRect(int(std::lround(page.width() - fitted.width())), FirstLineTwips, int(std::lround(fitted.width())),
+    return QRect(int(std::lround(page.width() - fitted.width())), ReportPrinter::FirstLineTwips, int(std::lround(fitted.width())),
                  int(std::lround(fitted.height())));
 }
 
@@ -49,7 +48,7 @@ std::optional<Failure> print(QPrinter &printer, Prompt &prompt, ChartWindow *cha
         page.setPortrait();
         page.setFontName(QStringLiteral("Arial"));
         page.setFontSize(TextPoints);
-        page.setCurrentY(FirstLineTwips);
+        page.setCurrentY(ReportPrinter::FirstLineTwips);
         if (!logo.isNull()) {
             const QRect at = logoTwips(page.pageTwips(), logo.size());
             const double x = page.twipsPerPixelX(), y = page.twipsPerPixelY();

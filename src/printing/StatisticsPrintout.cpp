@@ -22,7 +22,7 @@ std::optional<Failure> print(QPrinter &printer, Prompt &prompt, const ModuleStat
         ReportPrinter page(printer, steps);
         page.setFontName(QStringLiteral("Arial"));
         page.setFontSize(12);
-        page.setCurrentY(500);
+        page.setCurrentY(ReportPrinter::FirstLineTwips);
         page.print(StatisticsReport::lines(stats, context));
         page.endDoc();
     });
