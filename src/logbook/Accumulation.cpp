@@ -1,7 +1,5 @@
 #include "Accumulation.h"
 
-#include <cmath>
-
 using namespace MemoryMap;
 
 namespace {
@@ -101,7 +99,7 @@ Accumulation differenceOf(const Reading &earlier, const Reading &later, bool sin
 
 float Accumulation::hours(qint64 counts)
 {
-    return float(double(counts) * SecondsPerCount / 3600.0);
+    return StatisticsDecoder::hoursOf(counts);
 }
 
 void Accumulation::convert()
@@ -109,9 +107,9 @@ void Accumulation::convert()
     for (size_t k = 0; k < RPMBandHours.size(); ++k)
         RPMBandHours[k] = hours(counts.rpmBands[k]);
     TotalHrs = hours(counts.total);
-    LimitSecs = float(double(counts.limit) * LimitSecondsPerCount);
+    LimitSecs = StatisticsDecoder::limitSecondsOf(counts.limit);
     EngStarts = qint32(counts.starts);
-    MaxRPM = float(std::floor(double(counts.maxRpm) * RpmPerCount));
+    MaxRPM = StatisticsDecoder::rpmOf(counts.maxRpm);
     WOTTotalHrs = RecordsWot ? hours(counts.wot) : 0;
     for (size_t j = 0; j < TempBandHours.size(); ++j)
         TempBandHours[j] = RecordsTemperatures ? hours(counts.tempBands[j]) : 0;

@@ -15,9 +15,24 @@ int counter(const StatisticsImage &block, int offset)
 }
 }  // namespace
 
+float hoursOf(qint64 counts)
+{
+    return float(double(counts) * SecondsPerCount / 3600.0);
+}
+
+float limitSecondsOf(qint64 counts)
+{
+    return float(double(counts) * LimitSecondsPerCount);
+}
+
+float rpmOf(int count)
+{
+    return float(std::floor(double(count) * RpmPerCount));
+}
+
 float hours(quint8 low, quint8 high)
 {
-    return float(double(high * 256 + low) * SecondsPerCount / 3600.0);
+    return hoursOf(high * 256 + low);
 }
 
 RpmBands rpmBandHours(const StatisticsImage &block)
@@ -46,12 +61,12 @@ float totalHrs(const StatisticsImage &block, float sum)
 
 float limitSecs(const StatisticsImage &block)
 {
-    return float(double(counter(block, LimitTimeOffset)) * LimitSecondsPerCount);
+    return limitSecondsOf(counter(block, LimitTimeOffset));
 }
 
 float maxRPM(const StatisticsImage &block)
 {
-    return float(std::floor(double(block[MaxRpmOffset]) * RpmPerCount));
+    return rpmOf(block[MaxRpmOffset]);
 }
 
 qint32 engStarts(const StatisticsImage &block)

@@ -18,6 +18,12 @@ using TemperatureImage = std::array<quint8, 14>;
 using RpmBands = std::array<float, MemoryMap::RpmBandCount>;
 using TempBands = std::array<float, MemoryMap::TempBandCount>;
 
+// The module's conversions of whole counts, for a reading and for counts added up or
+// subtracted alike: time counts to hours, limit counts to seconds, the RPM count to RPM.
+float hoursOf(qint64 counts);
+float limitSecondsOf(qint64 counts);
+float rpmOf(int count);
+
 float hours(quint8 low, quint8 high);
 RpmBands rpmBandHours(const StatisticsImage &block);
 float bandSum(const RpmBands &bands);
