@@ -4,6 +4,7 @@
 
 #include "DownloadRow.h"
 #include "EngineStore.h"
+#include "ImmediateTransaction.h"
 #include "ModuleImage.h"
 #include "files/OutputFile.h"
 
@@ -428,19 +429,14 @@ std::optional<QString> Logbook::change(const std::function<std::optional<QString
         return QStringLiteral("no logbook is open");
     if (m_mode == Mode::ReadOnly)
         return QStringLiteral("%1 is open only for reading").arg(m_path);
-    QSqlDatabase db = QSqlDatabase::database(m_connection);
-    QSqlQuery transaction(db);
-    // Immediate: the write lock is taken, waiting behind another program's save, before
-    // anything is read, so no other save can make this one's view of the file stale.
-    if (!transaction.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return QStringLiteral("%1: %2").arg(m_path, transaction.lastError().text());
-    EngineStore engines(db);
-    std::optional<QString> why = work(engines);
-    if (!why && !transaction.exec(QStringLiteral("COMMIT")))
-        why = QStringLiteral("%1: %2").arg(m_path, transaction.lastError().text());
-    if (why)
-        transaction.exec(QStringLiteral("ROLLBACK"));
-    return why;
+    const QSqlDatabase db = QSqlDatabase::database(m_connection);
+    return ImmediateTransaction::run(
+        db,
+        [&] {
+            EngineStore engines(db);
+            return work(engines);
+        },
+        m_path);
 }
 
 std::optional<SyncStore> Logbook::syncStore() const

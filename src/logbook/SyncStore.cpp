@@ -2,6 +2,7 @@
 
 #include "DownloadRow.h"
 #include "EngineStore.h"
+#include "ImmediateTransaction.h"
 
 #include <algorithm>
 
@@ -59,15 +60,7 @@ bool insertVersion(QSqlQuery &q, const EngineVersion &v)
 
 std::optional<QString> SyncStore::inTransaction(const std::function<std::optional<QString>()> &work)
 {
-    QSqlQuery q(m_db);
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return failure(q);
-    std::optional<QString> why = work();
-    if (!why && !q.exec(QStringLiteral("COMMIT")))
-        why = failure(q);
-    if (why)
-        q.exec(QStringLiteral("ROLLBACK"));
-    return why;
+    return ImmediateTransaction::run(m_db, work);
 }
 
 // --- positions -----------------------------------------------------------------------------
