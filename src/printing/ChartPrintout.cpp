@@ -19,7 +19,6 @@ constexpr int HeightMarginTwips = 9000;
 constexpr int TableTwips = 10800;
 constexpr int TemperatureDocumentTwips = 1000;
 constexpr double TitlePoints = 14;
-constexpr double TextPoints = 12;
 
 int toEven(double v) { return int(std::nearbyint(v)); }  // the default rounding: halves to even
 }  // namespace
@@ -39,7 +38,7 @@ std::optional<Failure> print(QPrinter &printer, Prompt &prompt, ChartWindow &cha
         ReportPrinter page(printer, steps);
         page.setPortrait();
         page.setFontName(QStringLiteral("Arial"));
-        page.setFontSize(TextPoints);
+        page.setFontSize(ReportPrinter::TextPoints);
         const QRect rectangle = chartRectangle(page.pageTwips(), page.twipsPerPixelX(), page.twipsPerPixelY());
         page.setCurrentY(ReportPrinter::FirstLineTwips);
 
@@ -48,7 +47,7 @@ std::optional<Failure> print(QPrinter &printer, Prompt &prompt, ChartWindow &cha
         page.print(ReportLine::empty());
         page.setFontSize(TitlePoints);
         page.print(ReportLine::title(QStringLiteral("ELAPSED TIME IN RPM BANDS"), 30));
-        page.setFontSize(TextPoints);
+        page.setFontSize(ReportPrinter::TextPoints);
         // The chart keeps its proportions and stays above the table, which starts inside
         // the rectangle on a portrait page; it still lands wholly within the rectangle.
         QRect drawn = rectangle;
@@ -62,7 +61,7 @@ std::optional<Failure> print(QPrinter &printer, Prompt &prompt, ChartWindow &cha
             page.endDoc();
             page.setPortrait();
             page.setFontName(QStringLiteral("Arial"));
-            page.setFontSize(TextPoints);
+            page.setFontSize(ReportPrinter::TextPoints);
             page.setCurrentY(TemperatureDocumentTwips);
             page.print(StatisticsReport::tempSection(stats));
         }

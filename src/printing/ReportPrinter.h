@@ -19,8 +19,10 @@ class StepRunner;
 // job fails the step with a description of its own.
 class ReportPrinter {
 public:
-    // Where every printout's first line begins, below the printable area's top.
+    // Where every printout's first line begins, below the printable area's top, and the
+    // size of its text.
     static constexpr int FirstLineTwips = 500;
+    static constexpr double TextPoints = 12;
 
     ReportPrinter(QPrinter &printer, StepRunner &steps);
     ~ReportPrinter();  // a document left open (after Abort) is discarded

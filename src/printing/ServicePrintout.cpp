@@ -19,7 +19,6 @@ constexpr int ChartLeftTwips = 360;
 constexpr int ChartHeightTwips = 6480;
 constexpr int ChartRightMarginTwips = 720;
 constexpr double NamePoints = 16;
-constexpr double TextPoints = 12;
 
 int pixels(double twips, double twipsPerPixel)
 {
@@ -47,7 +46,7 @@ std::optional<Failure> print(QPrinter &printer, Prompt &prompt, ChartWindow *cha
         ReportPrinter page(printer, steps);
         page.setPortrait();
         page.setFontName(QStringLiteral("Arial"));
-        page.setFontSize(TextPoints);
+        page.setFontSize(ReportPrinter::TextPoints);
         page.setCurrentY(ReportPrinter::FirstLineTwips);
         if (!logo.isNull()) {
             const QRect at = logoTwips(page.pageTwips(), logo.size());
@@ -62,7 +61,7 @@ std::optional<Failure> print(QPrinter &printer, Prompt &prompt, ChartWindow *cha
         if (!letterhead.isEmpty() && !report.workshop.name.isEmpty()) {
             page.setFontSize(NamePoints);
             page.print(letterhead.takeFirst());
-            page.setFontSize(TextPoints);
+            page.setFontSize(ReportPrinter::TextPoints);
         }
         page.print(letterhead);
         page.print(ReportLine::empty());

@@ -21,7 +21,7 @@ std::optional<Failure> print(QPrinter &printer, Prompt &prompt, const ModuleStat
     steps.operation([&] {
         ReportPrinter page(printer, steps);
         page.setFontName(QStringLiteral("Arial"));
-        page.setFontSize(12);
+        page.setFontSize(ReportPrinter::TextPoints);
         page.setCurrentY(ReportPrinter::FirstLineTwips);
         page.print(StatisticsReport::lines(stats, context));
         page.endDoc();
