@@ -203,18 +203,20 @@ int syncLogbook(Logbook &logbook, const QString &given)
 {
     const QString url = given.isEmpty() ? QSettings().value(QStringLiteral("Logbook/Server")).toString() : given;
     if (url.isEmpty())
-        return FailureMessage::failed(QStringLiteral("logbook sync: no server is set; give --logbook-server URL, or set one in the "
-                                   "window's Tools > Logbook Server..."));
+        return FailureMessage::failed(
+            QStringLiteral("logbook sync: no server is set; give --logbook-server URL, or set one in the "
+                           "window's Tools > Logbook Server..."));
     QString why;
     const auto server = ServerAddress::parse(url, &why);
     if (!server)
         return FailureMessage::failed(QStringLiteral("logbook sync: the server set is no server address: ") + why);
     const SyncOutcome outcome = LogbookSync(logbook, *server, QSysInfo::machineHostName()).run();
     if (!outcome.complete())
-        return FailureMessage::failed(QStringLiteral("%1: %2 download(s) waiting to reach %3: %4")
-                        .arg(logbook.path())
-                        .arg(outcome.waiting)
-                        .arg(server->display(), outcome.failure.value_or(QStringLiteral("the server took no more"))));
+        return FailureMessage::failed(
+            QStringLiteral("%1: %2 download(s) waiting to reach %3: %4")
+                .arg(logbook.path())
+                .arg(outcome.waiting)
+                .arg(server->display(), outcome.failure.value_or(QStringLiteral("the server took no more"))));
     std::printf("%s: synced with %s: %d download(s) sent, %d received%s\n", qPrintable(logbook.path()),
                 qPrintable(server->display()), outcome.pushed, outcome.pulled,
                 outcome.conflicts ? qPrintable(QStringLiteral("; %1 engine(s) edited on two benches at once (engine "
@@ -246,8 +248,9 @@ int checkPorts()
         return ExitOk;
     }
     out.flush();
-    return FailureMessage::failed(QStringLiteral("no module answered. ")
-                + LinkDiagnosis::diagnose(devices, {}, UserAccount::current()).join(QLatin1Char(' ')));
+    return FailureMessage::failed(
+        QStringLiteral("no module answered. ")
+        + LinkDiagnosis::diagnose(devices, {}, UserAccount::current()).join(QLatin1Char(' ')));
 }
 
 // ports --loopback PORT: a cable whose transmit and receive lines are bridged.
@@ -309,7 +312,8 @@ int CommandLine::run(const PrintHook &print)
     TerminalPrompt console;
     console.interactive = ::isatty(STDIN_FILENO);
     if (o.engineRebuild && !o.yes && !console.interactive)
-        return FailureMessage::failed(QStringLiteral("--engine-rebuild needs a terminal to confirm on, or --yes; nothing was written"));
+        return FailureMessage::failed(
+            QStringLiteral("--engine-rebuild needs a terminal to confirm on, or --yes; nothing was written"));
 
     // The configuration, as the splash reads it.
     Configuration config;
@@ -366,9 +370,10 @@ int CommandLine::run(const PrintHook &print)
         // A logbook of an earlier Runlog gains its engines when it is first opened to write.
         if (o.command != QLatin1String("logbook") && !logbook.hasEngines())
             if (const auto why = session.openLogbook(logbookPath))
-                return FailureMessage::failed(QStringLiteral("%1; it was kept by an earlier Runlog, and has its engines made when it can be "
-                                           "opened to write")
-                                .arg(*why));
+                return FailureMessage::failed(
+                    QStringLiteral("%1; it was kept by an earlier Runlog, and has its engines made when it can be "
+                                   "opened to write")
+                        .arg(*why));
         const CsvStyle csv = o.csvLocale ? CsvStyle::forLocale(QLocale()) : CsvStyle();
         if (o.command == QLatin1String("engine"))
             return EngineCommands::run(logbook, {o.words, o.format, csv, o.name, o.owner, o.notes, o.serviceInterval,
@@ -397,7 +402,8 @@ int CommandLine::run(const PrintHook &print)
                                         features.StatusDisplayEnabled);
         const auto kept = logbook.load(o.words.value(2).toLongLong());
         if (!kept)
-            return FailureMessage::failed(QStringLiteral("%1: there is no download %2 in the logbook").arg(logbook.path(), o.words.value(2)));
+            return FailureMessage::failed(
+                QStringLiteral("%1: there is no download %2 in the logbook").arg(logbook.path(), o.words.value(2)));
         if (!print)
             return FailureMessage::failed(QStringLiteral("printing is not available"));
         const ModuleStatistics stats = kept->decode();
@@ -415,7 +421,8 @@ int CommandLine::run(const PrintHook &print)
         const QList<SerialDevice> devices = PortDiscovery().devices();
         const ModuleFinder::Result found = ModuleFinder::find(devices, {}, &session.trace());
         if (found.index < 0)
-            return FailureMessage::failed(QStringLiteral("--port auto: no module answered: %1").arg(findings(found, devices)));
+            return FailureMessage::failed(
+                QStringLiteral("--port auto: no module answered: %1").arg(findings(found, devices)));
         session.useDevice(found.device.mappedName());
     } else if (!o.port.isEmpty() && o.port != QLatin1String("auto")) {
         if (const int n = PortNames::parsePortNumber(o.port))
@@ -431,9 +438,9 @@ int CommandLine::run(const PrintHook &print)
     const ReadOutcome read = operations.readStatistics();
     if (!read.complete())
         return FailureMessage::failed(FailureMessage::reading(link.deviceName(), read,
-                                            o.command == QLatin1String("read") ? QString()
-                                            : printing ? QStringLiteral("nothing was printed")
-                                                       : QStringLiteral("nothing was written")));
+                                                              o.command == QLatin1String("read") ? QString()
+                                                              : printing ? QStringLiteral("nothing was printed")
+                                                                         : QStringLiteral("nothing was written")));
     Download shown = read.download;
     std::optional<QString> notKept = read.notKept;
 
@@ -447,19 +454,22 @@ int CommandLine::run(const PrintHook &print)
     if (o.command == QLatin1String("write-user-data")) {
         const ModuleStatistics now = read.download.decode();
         if (!features.StatusDisplayEnabled && (o.engineRebuild || !o.breakIn.isEmpty()))
-            return FailureMessage::failed(QStringLiteral("--break-in and --engine-rebuild need the status display, which the "
-                                       "configuration does not enable (Status_Display_True); nothing was written"));
+            return FailureMessage::failed(
+                QStringLiteral("--break-in and --engine-rebuild need the status display, which the "
+                               "configuration does not enable (Status_Display_True); nothing was written"));
         WriteRequest request{o.text, now.BreakInLimit, false};
         if (!o.breakIn.isEmpty())
             request.breakInLimit = o.breakIn == QLatin1String("on");
         if (now.BreakInLimit && !request.breakInLimit && !features.ClearBreakInLimitEnabled)
-            return FailureMessage::failed(QStringLiteral("--break-in off: the configuration does not let the break-in limit be cleared "
-                                       "(Clear_Break_In_Limit_Enable_True); nothing was written"));
+            return FailureMessage::failed(
+                QStringLiteral("--break-in off: the configuration does not let the break-in limit be cleared "
+                               "(Clear_Break_In_Limit_Enable_True); nothing was written"));
         if (o.engineRebuild) {
             if (now.EngineRebuild)
-                return FailureMessage::failed(QStringLiteral("%1: the module already carries the engine-rebuild flag, so its statistics "
-                                           "are not cleared again; nothing was written")
-                                .arg(link.deviceName()));
+                return FailureMessage::failed(
+                    QStringLiteral("%1: the module already carries the engine-rebuild flag, so its statistics "
+                                   "are not cleared again; nothing was written")
+                        .arg(link.deviceName()));
             const auto answer = o.yes ? std::optional(QStringLiteral("YES"))
                                       : console.input(QString::fromLatin1(ModuleOperations::RebuildPrompt),
                                                       QString::fromLatin1(ModuleOperations::RebuildTitle),

@@ -10,7 +10,6 @@
 
 #include <QTextStream>
 
-
 namespace EngineCommands {
 
 namespace {
@@ -39,7 +38,8 @@ QList<std::pair<QString, QString>> engineMembers(const Engine &e)
             {QStringLiteral("Notes"), RecordFormat::jsonString(e.notes)},
             {QStringLiteral("Downloads"), QString::number(e.downloads)},
             {QStringLiteral("LastDownload"), jsonIdOrNull(e.lastDownload)},
-            {QStringLiteral("LastDownloadAt"), e.lastDownload ? RecordFormat::jsonString(RecordFormat::time(e.lastTakenAt)) : QStringLiteral("null")},
+            {QStringLiteral("LastDownloadAt"),
+             e.lastDownload ? RecordFormat::jsonString(RecordFormat::time(e.lastTakenAt)) : QStringLiteral("null")},
             {QStringLiteral("TotalHrs"), RecordFormat::number(e.totalHours)},
             {QStringLiteral("ServiceInterval"), jsonNumberOrNull(e.serviceInterval)},
             {QStringLiteral("LastService"), jsonIdOrNull(e.lastService)},
@@ -86,8 +86,9 @@ void printEngines(const QList<Engine> &engines, const QString &format, const Csv
             out << QStringLiteral("%1  %2  %3  %4  %5 h  %6\n")
                        .arg(e.id, 5)
                        .arg(e.name, e.owner.isEmpty() ? QStringLiteral("-") : e.owner,
-                            e.lastDownload ? QStringLiteral("%1 (%2)").arg(*e.lastDownload).arg(RecordFormat::time(e.lastTakenAt))
-                                           : QStringLiteral("no downloads"),
+                            e.lastDownload
+                                ? QStringLiteral("%1 (%2)").arg(*e.lastDownload).arg(RecordFormat::time(e.lastTakenAt))
+                                : QStringLiteral("no downloads"),
                             NumberFormat::hours(e.totalHours), e.service().text());
     }
 }
@@ -185,8 +186,9 @@ QString historyCsv(const QList<HistoryEntry> &entries, const CsvStyle &csv)
     QString out = csv.line(header);
     for (const HistoryEntry &e : entries) {
         const Accumulation &a = e.sincePrevious;
-        QStringList row{QString::number(e.id), RecordFormat::time(e.download.takenAt), csv.field(e.download.reason),
-                        csv.number(e.lifetime.TotalHrs), csv.number(a.TotalHrs), csv.number(a.WOTTotalHrs)};
+        QStringList row{QString::number(e.id),        RecordFormat::time(e.download.takenAt),
+                        csv.field(e.download.reason), csv.number(e.lifetime.TotalHrs),
+                        csv.number(a.TotalHrs),       csv.number(a.WOTTotalHrs)};
         row << numbers(a.RPMBandHours, csv) << numbers(a.TempBandHours, csv);
         row << QString::number(a.EngStarts) << csv.number(a.LimitSecs) << csv.number(a.MaxRPM)
             << csv.field(counterNames(e.first ? Accumulation::Counters() : a.WentDown).join(QLatin1Char(' ')))
@@ -206,13 +208,15 @@ void printConflicts(const QList<EngineConflict> &conflicts, const QString &forma
         for (const EngineConflict &c : conflicts) {
             QStringList versions;
             for (const EngineVersion &v : c.versions)
-                versions << RecordFormat::jsonObject({{QStringLiteral("Version"), QString::number(v.id)},
-                                                      {QStringLiteral("Name"), RecordFormat::jsonString(v.name)},
-                                                      {QStringLiteral("Owner"), RecordFormat::jsonString(v.owner)},
-                                                      {QStringLiteral("Notes"), RecordFormat::jsonString(v.notes)},
-                                                      {QStringLiteral("ServiceInterval"), jsonNumberOrNull(v.serviceInterval)},
-                                                      {QStringLiteral("Bench"), RecordFormat::jsonString(v.bench)},
-                                                      {QStringLiteral("ChangedAt"), RecordFormat::jsonString(RecordFormat::time(v.changedAt))}})
+                versions << RecordFormat::jsonObject(
+                                {{QStringLiteral("Version"), QString::number(v.id)},
+                                 {QStringLiteral("Name"), RecordFormat::jsonString(v.name)},
+                                 {QStringLiteral("Owner"), RecordFormat::jsonString(v.owner)},
+                                 {QStringLiteral("Notes"), RecordFormat::jsonString(v.notes)},
+                                 {QStringLiteral("ServiceInterval"), jsonNumberOrNull(v.serviceInterval)},
+                                 {QStringLiteral("Bench"), RecordFormat::jsonString(v.bench)},
+                                 {QStringLiteral("ChangedAt"),
+                                  RecordFormat::jsonString(RecordFormat::time(v.changedAt))}})
                                 .trimmed();
             objects << RecordFormat::jsonObject({{QStringLiteral("Engine"), QString::number(c.engine)},
                                                  {QStringLiteral("Name"), RecordFormat::jsonString(c.name)},
@@ -229,7 +233,8 @@ void printConflicts(const QList<EngineConflict> &conflicts, const QString &forma
                    .arg(c.engine)
                    .arg(c.name);
         for (const EngineVersion &v : c.versions)
-            out << QStringLiteral("  version %1 (%2, %3): name \"%4\", owner \"%5\", service interval %6, notes \"%7\"\n")
+            out << QStringLiteral(
+                       "  version %1 (%2, %3): name \"%4\", owner \"%5\", service interval %6, notes \"%7\"\n")
                        .arg(v.id)
                        .arg(v.bench, RecordFormat::time(v.changedAt), v.name, v.owner,
                             v.serviceInterval ? NumberFormat::hours(float(*v.serviceInterval)) + QStringLiteral(" h")
@@ -261,7 +266,7 @@ std::optional<Engine> resolve(const Logbook &logbook, const QString &word, QStri
     }
     return std::nullopt;
 }
-}  // namespace
+} // namespace
 
 bool writes(const QString &what)
 {
@@ -276,7 +281,8 @@ int run(Logbook &logbook, const Request &r)
     if (what == QLatin1String("conflicts") || what == QLatin1String("resolve")) {
         auto store = logbook.syncStore();
         if (!store)
-            return FailureMessage::failed(QStringLiteral("%1: the logbook cannot be opened to write").arg(logbook.path()));
+            return FailureMessage::failed(
+                QStringLiteral("%1: the logbook cannot be opened to write").arg(logbook.path()));
         if (what == QLatin1String("conflicts")) {
             printConflicts(store->conflicts(), r.format, out);
             return 0;
@@ -310,7 +316,8 @@ int run(Logbook &logbook, const Request &r)
             target = engine->id;
         }
         if (const auto failed = logbook.assign(download, target, &target))
-            return FailureMessage::failed(QStringLiteral("%1: download %2 was not assigned: %3").arg(logbook.path()).arg(download).arg(*failed));
+            return FailureMessage::failed(
+                QStringLiteral("%1: download %2 was not assigned: %3").arg(logbook.path()).arg(download).arg(*failed));
         printEngine(*logbook.engine(target), r.format, r.csv, out);
         return 0;
     }
@@ -339,11 +346,14 @@ int run(Logbook &logbook, const Request &r)
             details.serviceInterval = r.serviceInterval == QLatin1String("none") ? std::nullopt
                                                                                  : std::optional(r.serviceInterval.toDouble());
         if (const auto failed = logbook.updateEngine(details))
-            return FailureMessage::failed(QStringLiteral("%1: engine %2 was not changed: %3").arg(logbook.path()).arg(engine->id).arg(*failed));
+            return FailureMessage::failed(
+                QStringLiteral("%1: engine %2 was not changed: %3").arg(logbook.path()).arg(engine->id).arg(*failed));
     } else {  // serviced
         const qint64 download = r.download ? r.download : engine->lastDownload.value_or(0);
         if (download == 0)
-            return FailureMessage::failed(QStringLiteral("%1: engine %2 has no download to mark a service at").arg(logbook.path()).arg(engine->id));
+            return FailureMessage::failed(QStringLiteral("%1: engine %2 has no download to mark a service at")
+                                              .arg(logbook.path())
+                                              .arg(engine->id));
         if (const auto failed = logbook.markServiced(engine->id, download))
             return FailureMessage::failed(QStringLiteral("%1: no service was marked: %2").arg(logbook.path(), *failed));
     }

@@ -86,8 +86,7 @@ QString writing(const QString &device, const QString &action, const WriteOutcome
         .arg(device, action, cause(readFailure, device));
 }
 
-int failed(const QString &line)
-{
+int failed(const QString &line) {
     std::fprintf(stderr, "runlog-cli: %s\n", qPrintable(line));
     return 1;
 }

@@ -13,7 +13,6 @@
 #include <QLocale>
 #include <QTextStream>
 
-
 namespace LogbookCommands {
 
 namespace {
@@ -26,22 +25,25 @@ int list(const QList<Logbook::Entry> &entries, const QString &format, const CsvS
                          QStringLiteral("EngStarts"), QStringLiteral("Reason")});
     for (const Logbook::Entry &e : entries) {
         if (format == QLatin1String("json"))
-            objects << RecordFormat::jsonObject({{QStringLiteral("Id"), QString::number(e.id)},
-                                                 {QStringLiteral("TakenAt"), RecordFormat::jsonString(RecordFormat::time(e.takenAt))},
-                                                 {QStringLiteral("Port"), RecordFormat::jsonString(e.port)},
-                                                 {QStringLiteral("FirmwareID"), RecordFormat::jsonString(e.firmwareID)},
-                                                 {QStringLiteral("UserData"), RecordFormat::jsonString(e.userData)},
-                                                 {QStringLiteral("TotalHrs"), RecordFormat::number(e.totalHrs)},
-                                                 {QStringLiteral("EngStarts"), QString::number(e.engStarts)},
-                                                 {QStringLiteral("Reason"), RecordFormat::jsonString(e.reason)}})
+            objects << RecordFormat::jsonObject(
+                           {{QStringLiteral("Id"), QString::number(e.id)},
+                            {QStringLiteral("TakenAt"), RecordFormat::jsonString(RecordFormat::time(e.takenAt))},
+                            {QStringLiteral("Port"), RecordFormat::jsonString(e.port)},
+                            {QStringLiteral("FirmwareID"), RecordFormat::jsonString(e.firmwareID)},
+                            {QStringLiteral("UserData"), RecordFormat::jsonString(e.userData)},
+                            {QStringLiteral("TotalHrs"), RecordFormat::number(e.totalHrs)},
+                            {QStringLiteral("EngStarts"), QString::number(e.engStarts)},
+                            {QStringLiteral("Reason"), RecordFormat::jsonString(e.reason)}})
                            .trimmed();
         else if (format == QLatin1String("csv"))
-            out << csv.line({QString::number(e.id), RecordFormat::time(e.takenAt), csv.field(e.port), csv.field(e.firmwareID),
-                             csv.field(e.userData), csv.number(e.totalHrs), QString::number(e.engStarts), csv.field(e.reason)});
+            out << csv.line({QString::number(e.id), RecordFormat::time(e.takenAt), csv.field(e.port),
+                             csv.field(e.firmwareID), csv.field(e.userData), csv.number(e.totalHrs),
+                             QString::number(e.engStarts), csv.field(e.reason)});
         else
             out << QStringLiteral("%1  %2  %3  %4  %5 h  %6 starts%7\n")
                        .arg(e.id, 5)
-                       .arg(RecordFormat::time(e.takenAt), e.firmwareID, e.userData.isEmpty() ? QStringLiteral("-") : e.userData)
+                       .arg(RecordFormat::time(e.takenAt), e.firmwareID,
+                            e.userData.isEmpty() ? QStringLiteral("-") : e.userData)
                        .arg(NumberFormat::hours(e.totalHrs))
                        .arg(e.engStarts)
                        .arg(e.reason.isEmpty() ? QString() : QStringLiteral("  (") + e.reason + QLatin1Char(')'));
@@ -111,7 +113,7 @@ int diff(const Comparison &c, const QString &format, const CsvStyle &csv, QTextS
     }
     return 0;
 }
-}  // namespace
+} // namespace
 
 void show(const Download &d, const QString &format, const Configuration &config, bool statusDisplay, const CsvStyle &csv)
 {
@@ -142,17 +144,19 @@ int run(const Logbook &logbook, const Request &r, const Configuration &config, b
             entries.append({id, d.takenAt, d.port, d.firmwareID, s.UserData.trimmed(), s.TotalHrs, s.EngStarts, d.reason});
         }
         if (entries.isEmpty())
-            return FailureMessage::failed(QStringLiteral("%1: no download kept here has a module image with the SHA-256 %2: the report was "
-                                       "made from another logbook, or its bytes are not these. Check the hash, or give "
-                                       "that logbook with --logbook FILE.")
-                            .arg(logbook.path(), r.words.value(2).toLower()));
+            return FailureMessage::failed(
+                QStringLiteral("%1: no download kept here has a module image with the SHA-256 %2: the report was "
+                               "made from another logbook, or its bytes are not these. Check the hash, or give "
+                               "that logbook with --logbook FILE.")
+                    .arg(logbook.path(), r.words.value(2).toLower()));
         return list(entries, r.format, r.csv, out);
     }
     QList<qint64> ids;
     for (const QString &word : r.words.mid(2)) {
         ids << word.toLongLong();
         if (!logbook.load(ids.last()))
-            return FailureMessage::failed(QStringLiteral("%1: there is no download %2 in the logbook").arg(logbook.path(), word));
+            return FailureMessage::failed(
+                QStringLiteral("%1: there is no download %2 in the logbook").arg(logbook.path(), word));
     }
     if (what == QLatin1String("list"))
         return list(logbook.list(r.filter), r.format, r.csv, out);
@@ -164,8 +168,9 @@ int run(const Logbook &logbook, const Request &r, const Configuration &config, b
     if (what == QLatin1String("diff")) {
         const auto comparison = logbook.compare(ids[0], ids[1]);
         if (!comparison->sameEngine && !r.anyEngines)
-            return FailureMessage::failed(QStringLiteral("%1: %2 Compare them anyway with --any-engines.")
-                            .arg(logbook.path(), ComparisonReport::differentEnginesNote(*comparison)));
+            return FailureMessage::failed(
+                QStringLiteral("%1: %2 Compare them anyway with --any-engines.")
+                    .arg(logbook.path(), ComparisonReport::differentEnginesNote(*comparison)));
         return diff(*comparison, r.format, r.csv, out);
     }
     // export: every download, one row or object each, as read prints it, with when, from

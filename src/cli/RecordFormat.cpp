@@ -132,8 +132,7 @@ QString csvRow(const ModuleStatistics &s, bool moduleEchoes, const QString &comm
     return style.line(row);
 }
 
-QString time(const QDateTime &at)
-{
+QString time(const QDateTime &at) {
     return at.isValid() ? at.toLocalTime().toString(Qt::ISODate) : QString();
 }
 
