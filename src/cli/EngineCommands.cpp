@@ -186,9 +186,8 @@ QString historyCsv(const QList<HistoryEntry> &entries, const CsvStyle &csv)
     QString out = csv.line(header);
     for (const HistoryEntry &e : entries) {
         const Accumulation &a = e.sincePrevious;
-        QStringList row{QString::number(e.id),        RecordFormat::time(e.download.takenAt),
-                        csv.field(e.download.reason), csv.number(e.lifetime.TotalHrs),
-                        csv.number(a.TotalHrs),       csv.number(a.WOTTotalHrs)};
+        QStringList row{QString::number(e.id), RecordFormat::time(e.download.takenAt), csv.field(e.download.reason),
+                        csv.number(e.lifetime.TotalHrs), csv.number(a.TotalHrs), csv.number(a.WOTTotalHrs)};
         row << numbers(a.RPMBandHours, csv) << numbers(a.TempBandHours, csv);
         row << QString::number(a.EngStarts) << csv.number(a.LimitSecs) << csv.number(a.MaxRPM)
             << csv.field(counterNames(e.first ? Accumulation::Counters() : a.WentDown).join(QLatin1Char(' ')))
