@@ -76,12 +76,8 @@ private Q_SLOTS:
         // Went down: cleared, erased or another module, and no figure; carried on, what
         // the counter holds ran since it restarted.
         QTest::newRow("total cleared") << Counter::TotalTime << 63889 << 12 << "0.00" << true << "0.11";
-        QTest::newRow("RPM band cleared") << Counter::RpmBandTime << 16532 << 300 << "0.00" << true << "2.80";
-        QTest::newRow("temperature band cleared") << Counter::TempBandTime << 5621 << 1000 << "0.00" << true << "9.32";
-        QTest::newRow("WOT cleared") << Counter::WotTime << 640 << 100 << "0.00" << true << "0.93";
         QTest::newRow("limit time erased") << Counter::LimitTime << 1000 << 50 << "0.00" << true << "6.55";
         QTest::newRow("maximum RPM erased") << Counter::MaxRpm << 208 << 100 << "0" << true << "3125 reached";
-        QTest::newRow("engine starts cleared") << Counter::EngineStarts << 1234 << 3 << "0" << true << "3";
     }
 
     void figuresComeFromTheCounters()
@@ -191,6 +187,7 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale::c());
         QCOMPARE(text, QStringLiteral("due in 12,4 h"));
     }
+
 };
 
 QTEST_GUILESS_MAIN(tst_Accumulation)

@@ -8,7 +8,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -228,29 +227,17 @@ private Q_SLOTS:
         QCOMPARE(logbook.engineOf(id), std::optional<qint64>(2));
     }
 
-    void aFileNotALogbookIsLeftAlone_data()
-    {
-        QTest::addColumn<bool>("database");
-        QTest::newRow("another program's database") << true;
-        QTest::newRow("a text file") << false;
-    }
-
+    // Another program's database is never brought up to date as if it were an old logbook.
     void aFileNotALogbookIsLeftAlone()
     {
-        QFETCH(bool, database);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("file"));
-        if (database) {
-            {
-                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
-                db.setDatabaseName(path);
-                QVERIFY(db.open() && QSqlQuery(db).exec(QStringLiteral("CREATE TABLE notes (text TEXT)")));
-            }
-            QSqlDatabase::removeDatabase(QStringLiteral("other"));
-        } else {
-            QFile text(path);
-            QVERIFY(text.open(QIODevice::WriteOnly) && text.write("mine\n") == 5);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open() && QSqlQuery(db).exec(QStringLiteral("CREATE TABLE notes (text TEXT)")));
         }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
         const auto bytes = [&] {
             QFile f(path);
             return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -354,10 +341,8 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("keptCopy");     // 0 for none
         // 1 and 5 are HULL 7 before and after a rebuild's clearing, 4 the copy kept before
         // it; 2 is another engine and 3 its copy kept before an erase; 6 is HULL 7 again.
-        QTest::newRow("up to the copy, the later given first") << 4ll << 1ll << true << "6.50" << 0ll;
         QTest::newRow("across the clearing") << 1ll << 5ll << true << "went down" << 4ll;
         QTest::newRow("cleared and grown past the earlier reading") << 6ll << 1ll << true << "10.35" << 4ll;
-        QTest::newRow("since the clearing") << 5ll << 6ll << true << "605.76" << 0ll;
         QTest::newRow("two engines") << 1ll << 2ll << false << "went down" << 0ll;
     }
 
@@ -389,32 +374,20 @@ private Q_SLOTS:
         QVERIFY(!book.logbook.compare(first, 99));
     }
 
-    void automaticAssignment_data()
-    {
-        QTest::addColumn<QStringList>("kept");     // firmware ID|user data, in the order kept
-        QTest::addColumn<QStringList>("engines");  // each download's engine
-        QTest::addColumn<int>("count");            // engines made, one for each firmware ID and text
-        QTest::newRow("blanks and unprintable bytes aside")
-            << QStringList{"RL-7.02|HULL 7", "RL-7.02 |  HULL 7\x07\x7f"} << QStringList{"HULL 7", "HULL 7"} << 1;
-        QTest::newRow("another hull") << QStringList{"RL-7.02|HULL 7", "RL-7.02|HULL 8", "RL-7.02|HULL 7"}
-                                      << QStringList{"HULL 7", "HULL 8", "HULL 7"} << 2;
-        QTest::newRow("another firmware ID, the same text")
-            << QStringList{"RL-7.02|HULL 7", "RL-7.03|HULL 7"} << QStringList{"HULL 7", "HULL 7"} << 2;
-        QTest::newRow("blank user data: named by the firmware ID") << QStringList{"RL-7.02|   "} << QStringList{"RL-7.02"}
-                                                                    << 1;
-    }
-
+    // One engine for each firmware ID and text, blanks and unprintable bytes aside, named by
+    // the text or, blank, by the firmware ID; numbered as first seen.
     void automaticAssignment()
     {
-        QFETCH(QStringList, kept);
-        QFETCH(QStringList, engines);
-        QFETCH(int, count);
         Book book;
-        for (int i = 0; i < kept.size(); ++i)
-            QVERIFY(book.keep(download(kept[i].section('|', 0, 0), kept[i].section('|', 1).toLatin1(), 100 * i, i)));
-        QCOMPARE(engineNames(book.logbook, book.ids), engines);
-        QCOMPARE(book.logbook.engines().size(), count);
-        QCOMPARE(book.logbook.engineOf(book.ids.first()), std::optional<qint64>(1));
+        int n = 0;
+        for (const auto &[firmware, user] : {std::pair("RL-7.02", "HULL 7"), {"RL-7.02 ", "  HULL 7\x07\x7f"},
+                                             {"RL-7.02", "HULL 8"}, {"RL-7.03", "HULL 7"}, {"RL-7.02", "   "}, {"RL-7.02", "HULL 8"}})
+            QVERIFY(book.keep(download(QLatin1String(firmware), user, 0, n++)));
+        QCOMPARE(engineNames(book.logbook, book.ids), (QStringList{"HULL 7", "HULL 7", "HULL 8", "HULL 7", "RL-7.02", "HULL 8"}));
+        QList<qint64> engines;
+        for (const qint64 id : book.ids)
+            engines << book.logbook.engineOf(id).value_or(-1);
+        QCOMPARE(engines, (QList<qint64>{1, 1, 2, 3, 4, 2}));
     }
 
     // A module moved to another boat, and a new module in the same engine: once one of
@@ -574,15 +547,15 @@ private Q_SLOTS:
         QVERIFY(book.logbook.withImageHash(ModuleImage::sha256(unkept)).isEmpty() && !book.logbook.find(unkept));
     }
 
-    // Programs keeping downloads into one logbook at once, while another opens, lists,
-    // closes and backs it up: the window, runlog-cli and a backup as users run them together.
+    // Programs keeping downloads into one logbook at once, while another opens, lists and
+    // closes it: the window and runlog-cli as users run them together.
     // Two hold the logbook open throughout, as the window does, and keep downloads again
     // after each batch of the others has closed it.
     void manyProgramsKeepEveryDownload_data()
     {
-        QTest::addColumn<bool>("existing");  // there before they start, and backed up meanwhile
+        QTest::addColumn<bool>("existing");  // there before they start, and browsed meanwhile
         QTest::newRow("first runs racing on a missing logbook") << false;
-        QTest::newRow("opened, listed and backed up meanwhile") << true;
+        QTest::newRow("opened and listed meanwhile") << true;
     }
 
     void manyProgramsKeepEveryDownload()
@@ -592,9 +565,6 @@ private Q_SLOTS:
         const int batches = existing ? 4 : 1;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("book/logbook.sqlite"));
-        const QString copies = dir.filePath(QStringLiteral("copies"));
-        QVERIFY(QDir().mkpath(copies));
-        const QString sqlite3 = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
         if (existing) {
             Logbook logbook;
             QVERIFY(!logbook.open(path) && !logbook.save(sample(true)));
@@ -629,7 +599,7 @@ private Q_SLOTS:
                     expected << QStringLiteral("%1 %2").arg(tag).arg(n);
             }
             if (existing)
-                others.push_back(start({"browse", path, QString::number(BrowseRounds), copies, sqlite3}));
+                others.push_back(start({"browse", path, QString::number(BrowseRounds)}));
             for (const auto &other : others)
                 QVERIFY2(other && finished(*other), other->readAllStandardError().constData());
         }
@@ -650,16 +620,6 @@ private Q_SLOTS:
         expected.sort();
         QCOMPARE(kept, expected);
 
-        // Each copy is a whole logbook as it stood at some moment.
-        const QStringList made = QDir(copies).entryList(QDir::Files);
-        QCOMPARE(made.size(), existing && !sqlite3.isEmpty() ? batches * BrowseRounds : 0);
-        for (const QString &name : made) {
-            const QString copy = QDir(copies).filePath(name);
-            QCOMPARE(integrity(copy), QStringLiteral("ok"));
-            Logbook copied;
-            QCOMPARE(copied.open(copy, Logbook::Mode::ReadOnly), std::nullopt);
-            QVERIFY(!copied.list().isEmpty() && copied.list().size() <= kept.size() + 1);
-        }
     }
 };
 

@@ -22,17 +22,20 @@
 #include <QTest>
 
 namespace {
-QStringList folded(const QString &text)
+// Lines as pdftotext gives them back from paper: blank lines dropped, blanks folded, the
+// time left out. What the lines say is the layout's business; this is what must reach the
+// page, in order.
+QStringList onPaper(const QStringList &lines)
 {
-    QStringList lines;
-    for (const QString &line : text.split(QLatin1Char('\n')))
-        if (!line.simplified().isEmpty())
-            lines << line.simplified();
-    return lines;
+    QStringList out;
+    for (const QString &line : lines.join(QLatin1Char('\n')).split(QLatin1Char('\n')))
+        if (const QString folded = line.simplified(); !folded.isEmpty())
+            out << (folded.startsWith(QLatin1String("Downloaded: ")) ? QStringLiteral("Downloaded:") : folded);
+    return out;
 }
+QStringList onPaper(const ReportLines &lines) { return onPaper(QStringList{renderReportText(lines)}); }
 
-// The text of a PDF, page by page, as pdftotext lays it out; blank lines dropped and
-// runs of blanks folded, so that each printed line compares as label and value.
+// The text of a PDF, page by page, as pdftotext lays it out, on paper.
 QList<QStringList> pdfPages(const QString &path)
 {
     QProcess p;
@@ -40,21 +43,11 @@ QList<QStringList> pdfPages(const QString &path)
     p.waitForFinished(30000);
     QList<QStringList> pages;
     for (const QString &page : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f')))
-        if (const QStringList lines = folded(page); !lines.isEmpty())
+        if (const QStringList lines = onPaper(QStringList{page}); !lines.isEmpty())
             pages << lines;
     return pages;
 }
 
-// A report's lines as pdftotext gives them back from paper: blank lines dropped, blanks
-// folded, the time left out. What the lines say is the layout's business; this is what
-// must reach the page, in order.
-QStringList onPaper(QStringList lines)
-{
-    return lines.replaceInStrings(QRegularExpression(QStringLiteral("^Downloaded: .*")), QStringLiteral("Downloaded:"));
-}
-QStringList onPaper(const QStringList &lines, bool) { return onPaper(folded(lines.join(QLatin1Char('\n')))); }
-// Lines a printout was given, as they must come back from paper.
-QStringList onPaper(const ReportLines &lines) { return onPaper(folded(renderReportText(lines))); }
 ReportContext context() { return {QStringLiteral("Korvane"), QStringLiteral("SN 12"), {}, true, {}, {}}; }
 
 QPrinter *pdfPrinter(const QString &path)
@@ -76,13 +69,13 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("report.pdf"));
         std::unique_ptr<QPrinter> printer(pdfPrinter(path));
         ScriptedPrompt prompt;
-        QVERIFY(!StatisticsPrintout::print(*printer, prompt, sampleRecord(3, true), context()));
+        QVERIFY(!StatisticsPrintout::print(*printer, prompt, sampleRecord(3), context()));
 
         QVERIFY(prompt.texts().isEmpty());
         const auto pages = pdfPages(path);
         QCOMPARE(pages.size(), 1);
-        QCOMPARE(onPaper(pages.first()),
-                 onPaper(SampleHeader + SampleSummary + QStringList{"", ""} + SampleRpmTable + SampleTempSection, true));
+        QCOMPARE(pages.first(),
+                 onPaper(SampleHeader + SampleSummary + QStringList{"", ""} + SampleRpmTable + SampleTempSection));
 
         // Where pdftotext finds each word's left edge, in points from the sheet's edge.
         QProcess p;
@@ -120,7 +113,7 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("chart.pdf"));
         std::unique_ptr<QPrinter> printer(pdfPrinter(path));
         ScriptedPrompt prompt;
-        const ModuleStatistics s = sampleRecord(dataFlags, true);
+        const ModuleStatistics s = sampleRecord(dataFlags);
         ChartWindow window(s, QStringLiteral("Korvane"), prompt);
         QVERIFY(!ChartPrintout::print(*printer, prompt, window, s, context()));
         QVERIFY(prompt.shown().isEmpty());
@@ -131,11 +124,11 @@ private Q_SLOTS:
         summary.removeAt(4);
         if (!(dataFlags & 1))
             summary.removeAt(2);
-        const QStringList expected = onPaper(SampleHeader + summary, true) << "ELAPSED TIME IN RPM BANDS";
-        const QStringList table = onPaper(SampleRpmTable.mid(2), true);
+        const QStringList expected = onPaper(SampleHeader + summary) << "ELAPSED TIME IN RPM BANDS";
+        const QStringList table = onPaper(SampleRpmTable.mid(2));
         const auto pages = pdfPages(path);
         QCOMPARE(pages.size(), 1);
-        const QStringList page = onPaper(pages.first());
+        const QStringList page = pages.first();
         QCOMPARE(page.mid(0, expected.size()), expected);
         QCOMPARE(page.mid(page.size() - table.size()), table);
         const QString chartText = page.mid(expected.size(), page.size() - table.size() - expected.size()).join(' ');
@@ -146,7 +139,7 @@ private Q_SLOTS:
         QCOMPARE(second, dir.filePath(QStringLiteral("chart-2.pdf")));
         QCOMPARE(QFile::exists(second), bool(dataFlags & 2));
         if (dataFlags & 2)
-            QCOMPARE(pdfPages(second), QList<QStringList>{onPaper(SampleTempSection.mid(2), true)});
+            QCOMPARE(pdfPages(second), QList<QStringList>{onPaper(SampleTempSection.mid(2))});
     }
 
     // The letterhead, the values, the histogram and the rest, in order; the logo at the top
@@ -199,7 +192,7 @@ private Q_SLOTS:
 
         QStringList paper;
         for (const QStringList &page : pdfPages(path))
-            paper << onPaper(page);
+            paper << page;
         const QStringList before = onPaper(report.letterhead() + ReportLines{ReportLine::empty()} + report.heading()
                                            + report.values());
         QStringList after;

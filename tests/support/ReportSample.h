@@ -7,7 +7,7 @@
 // One record, and the lines of its report written out from the report's rules (tab
 // column 10 for labels, 30 for values, 35 for the summary's), for the report tests and the
 // printout tests to hold the code to. The record is read whole unless read is false.
-inline ModuleStatistics sampleRecord(int dataFlags, bool read)
+inline ModuleStatistics sampleRecord(int dataFlags, bool read = true)
 {
     ModuleStatistics s;
     if (read)

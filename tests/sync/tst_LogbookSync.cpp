@@ -57,13 +57,9 @@ class tst_LogbookSync : public QObject {
                 return nullptr;
         return logbook;
     }
-    ServerAddress address(const QString &user = QStringLiteral("bench")) const
-    {
-        return *ServerAddress::parse(m_server->url(user, m_database), nullptr);
-    }
     SyncOutcome sync(Logbook &logbook, const QString &user = QStringLiteral("bench"))
     {
-        return LogbookSync(logbook, address(user), QStringLiteral("test")).run();
+        return LogbookSync(logbook, *ServerAddress::parse(m_server->url(user, m_database), nullptr), QStringLiteral("test")).run();
     }
     qint64 onServer(const QString &what = QStringLiteral("count(*) = count(DISTINCT uuid), count(*)"))
     {
@@ -126,33 +122,6 @@ private Q_SLOTS:
         const auto parsed = ServerAddress::parse(url, &why);
         QCOMPARE(parsed ? parsed->display() : QString(), shown);
         QCOMPARE(why.isEmpty(), !shown.isEmpty());
-    }
-
-    // Two benches keep downloads while the server is up, down and back: in the end every
-    // download is on both and once on the server.
-    void benchesWhileTheServerComesAndGoes()
-    {
-        auto a = bench(QStringLiteral("a"), {download(1), download(2)});
-        auto b = bench(QStringLiteral("b"), {download(3, "HULL 9")});
-        QVERIFY(a && b);
-        QVERIFY(sync(*a).complete() && sync(*b).complete() && sync(*a).complete());
-        QCOMPARE(a->list().size(), 3);
-        QCOMPARE(b->list().size(), 3);
-
-        m_server->stop();
-        QVERIFY(!a->save(download(4)));
-        const SyncOutcome offline = sync(*a);
-        QVERIFY2(offline.failure && offline.failure->contains(QLatin1String("could not be reached")),
-                 qPrintable(offline.failure.value_or(QString())));
-        QCOMPARE(offline.waiting, 1);
-        QVERIFY(m_server->start());
-
-        const SyncOutcome back = sync(*a);
-        QVERIFY2(back.complete() && back.pushed == 1, qPrintable(back.failure.value_or(QString())));
-        QVERIFY(sync(*b).complete());
-        QCOMPARE(b->list().size(), 4);
-        QCOMPARE(onServer(), 4);
-        QCOMPARE(sync(*b).pulled + sync(*a).pulled, 0);  // nothing twice
     }
 
     // The server stops dead in the middle of a sync: the batches it took stay, the rest
