@@ -18,27 +18,12 @@
 #include <QTimer>
 
 namespace {
-// A control as a screen reader meets it: what it is called, what it holds.
-struct Control {
-    QString who;  // object name or role, for the message
-    QString name;
-    QString description;
-    bool partOfComboBox = false;
-};
-
-// Whether a QLabel names the control (its buddy). Every widget inside a titled group box
-// is also "labelled" by the box, which says nothing about the control.
-bool labelledByCaption(QAccessibleInterface *iface)
-{
-    const auto relations = iface->relations(QAccessible::Label);
-    return std::any_of(relations.begin(), relations.end(),
-                       [](const auto &r) { return r.first && qobject_cast<QLabel *>(r.first->object()); });
-}
-
 // The controls a user reaches: whatever takes the focus, a value field under a caption,
 // anything that carries a value as its description. Cells are the tables' business, and
-// tabs their tab bar's (each is named by its text).
-void collect(QAccessibleInterface *iface, QList<Control> &out, bool inComboBox = false)
+// tabs their tab bar's (each is named by its text). Each is named, in one line, by what it
+// is rather than what it shows, and no two alike (an editable list's text field is a part
+// of its list).
+void findNamingFaults(QAccessibleInterface *iface, QStringList &faults, QStringList &names, bool inComboBox = false)
 {
     if (!iface || iface->state().invisible)
         return;
@@ -48,39 +33,29 @@ void collect(QAccessibleInterface *iface, QList<Control> &out, bool inComboBox =
     if (parts.contains(iface->role()))
         return;
     const QString description = iface->text(QAccessible::Description);
-    if (iface->state().focusable || labelledByCaption(iface) || !description.isEmpty()) {
+    // Whether a QLabel names the control (its buddy). Every widget inside a titled group box
+    // is also "labelled" by the box, which says nothing about the control.
+    const auto labels = iface->relations(QAccessible::Label);
+    const bool captioned = std::any_of(labels.begin(), labels.end(),
+                                       [](const auto &r) { return r.first && qobject_cast<QLabel *>(r.first->object()); });
+    if (iface->state().focusable || captioned || !description.isEmpty()) {
         const QObject *object = iface->object();
-        out << Control{object && !object->objectName().isEmpty() ? object->objectName()
-                       : object                                  ? QLatin1String(object->metaObject()->className())
-                                                                 : QString::number(int(iface->role()), 16),
-                       iface->text(QAccessible::Name), description, inComboBox};
+        const QString who = object && !object->objectName().isEmpty() ? object->objectName()
+                            : object ? QLatin1String(object->metaObject()->className())
+                                     : QString::number(int(iface->role()), 16);
+        const QString name = iface->text(QAccessible::Name);
+        if (name.trimmed().isEmpty())
+            faults << who + QStringLiteral(" has no name");
+        if (name.contains(QLatin1Char('\n')))
+            faults << who + QStringLiteral("'s name has a line break");
+        if (!description.isEmpty() && name == description)
+            faults << who + QStringLiteral(" is named by its value");
+        if (!inComboBox && !name.isEmpty() && names.contains(name))
+            faults << QStringLiteral("two controls are named \"%1\"").arg(name);
+        names << name;
     }
     for (int i = 0; i < iface->childCount(); ++i)
-        collect(iface->child(i), out, iface->role() == QAccessible::ComboBox);
-}
-
-// Each control named, in one line, by what it is rather than what it shows, and no two
-// alike (an editable list's text field is a part of its list).
-QStringList namingFaults(QWidget *window)
-{
-    QList<Control> controls;
-    collect(QAccessible::queryAccessibleInterface(window), controls);
-    QStringList faults;
-    QStringList names;
-    for (const Control &c : controls) {
-        if (c.name.trimmed().isEmpty())
-            faults << QStringLiteral("%1 has no name").arg(c.who);
-        if (c.name.contains(QLatin1Char('\n')))
-            faults << QStringLiteral("%1's name has a line break").arg(c.who);
-        if (!c.description.isEmpty() && c.name == c.description)
-            faults << QStringLiteral("%1 is named by its value").arg(c.who);
-        if (!c.partOfComboBox && !c.name.isEmpty() && names.contains(c.name))
-            faults << QStringLiteral("two controls are named \"%1\"").arg(c.name);
-        names << c.name;
-    }
-    if (controls.isEmpty())
-        faults << QStringLiteral("no control found");
-    return faults;
+        findNamingFaults(iface->child(i), faults, names, iface->role() == QAccessible::ComboBox);
 }
 
 // Every command reached from the keyboard without Tab: an access key, a shortcut, or
@@ -104,37 +79,22 @@ QStringList keylessCommands(QWidget *window)
     return keyless;
 }
 
-// What a dialog's check finds, run while DialogPrompt has the box up; Escape then closes it.
-QStringList whileShown(const std::function<void(Prompt &)> &ask, QWidget *parent,
-                       const std::function<QStringList(QWidget *)> &check)
-{
-    QStringList found{QStringLiteral("no box came up")};
-    QTimer::singleShot(0, parent, [&] {
-        if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-            found = check(box);
-            QTest::keyClick(box, Qt::Key_Escape);
-            if (box->isVisible()) {
-                found << QStringLiteral("Escape left the box open");
-                box->done(QDialog::Rejected);
-            }
-        }
-    });
-    DialogPrompt prompt(parent);
-    ask(prompt);
-    return found;
-}
-
-#define EXPECT_NONE(faults)                                                                                          \
-    do {                                                                                                      \
-        const QStringList found = (faults);                                                                   \
-        QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("; "))));                              \
-    } while (false)
-
 bool activate(QWidget *window)
 {
     window->show();
     window->activateWindow();
     return QTest::qWaitForWindowActive(window);
+}
+
+#define EXPECT_NONE(list) QVERIFY2((list).isEmpty(), qPrintable((list).join(QStringLiteral("; "))))
+
+QStringList faults(QWidget *window)
+{
+    QStringList faults, names;
+    findNamingFaults(QAccessible::queryAccessibleInterface(window), faults, names);
+    if (names.isEmpty())
+        faults << QStringLiteral("no control found");
+    return faults + keylessCommands(window);
 }
 }  // namespace
 
@@ -163,46 +123,84 @@ private Q_SLOTS:
         QSettings().setValue(QStringLiteral("Logbook/File"), m_logbookDir.filePath(QStringLiteral("logbook.sqlite")));
     }
 
-    // Named for a screen reader, and reached from the keyboard without Tab; a box left with
-    // Escape.
-    void everyControlIsNamedAndEveryCommandHasAKey()
+    // Each window named for a screen reader and reached from the keyboard without Tab; one
+    // Tab leaves a table, the arrows move inside it; Escape and Ctrl+W close a tool window.
+    void windows_data()
     {
-        const auto faults = [](QWidget *w) { return namingFaults(w) + keylessCommands(w); };
-        Rig rig;
-        EXPECT_NONE(faults(rig.window.get()));
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("table");  // the table's object name, empty for any, "-" for none
+        QTest::newRow("main window") << "main" << "msgHoursLow";
+        QTest::newRow("chart") << "chart" << "-";
+        QTest::newRow("Ports") << "ports" << "";
+        QTest::newRow("Logbook, holding both downloads") << "logbook" << "logbookTable";
+        QTest::newRow("Help") << "help" << "-";
+    }
 
+    void windows()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, table);
+        Rig rig;
         ChartWindow chart(rig.shown(), QStringLiteral("Korvane"), rig.prompt, rig.window.get());
         chart.setModal(false);
-        chart.show();
-        EXPECT_NONE(faults(&chart));
-
-        PortsDialog ports(rig.nothing, rig.window.get());
-        ports.show();
-        EXPECT_NONE(faults(&ports));
-
-        LogbookDialog logbook(rig.session.logbook(), rig.prompt, rig.window.get());
-        logbook.show();
-        QVERIFY(logbook.table()->rowCount() >= 2);
-        EXPECT_NONE(faults(&logbook));
-
         HelpWindow help(QStringLiteral("/nonexistent/Runlog_Help.html"), rig.window.get());
-        help.show();
-        EXPECT_NONE(faults(&help));
+        PortsDialog ports(rig.nothing, rig.window.get());
+        LogbookDialog logbook(rig.session.logbook(), rig.prompt, rig.window.get());
+        QWidget *shown = window == "help"      ? static_cast<QWidget *>(&help)
+                         : window == "chart"   ? static_cast<QWidget *>(&chart)
+                         : window == "ports"   ? static_cast<QWidget *>(&ports)
+                         : window == "logbook" ? static_cast<QWidget *>(&logbook)
+                                               : rig.window.get();
+        QVERIFY(activate(shown));
+        EXPECT_NONE(faults(shown));
+        if (table != "-") {
+            auto *t = shown->findChild<QTableWidget *>(table.isEmpty() ? QString() : table);
+            QVERIFY(t && t->rowCount() >= 2);
+            t->setFocus();
+            t->setCurrentCell(0, 0);
+            QTest::keyClick(t, Qt::Key_Down);
+            QCOMPARE(QApplication::focusWidget(), t);
+            QTest::keyClick(t, Qt::Key_Tab);
+            QVERIFY(QApplication::focusWidget() != t);
+        }
+        if (window == "main" || window == "chart")
+            return;
+        for (const QKeySequence &key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+            QVERIFY(activate(shown));
+            QTest::keySequence(QApplication::focusWidget() ? QApplication::focusWidget() : shown, key);
+            QVERIFY2(!shown->isVisible(), qPrintable(key.toString()));
+        }
+    }
 
-        const auto rebuild = [](Prompt &p) {
-            p.input(ModuleOperations::RebuildPrompt, ModuleOperations::RebuildTitle, QStringLiteral("No"));
-        };
-        EXPECT_NONE(whileShown(rebuild, rig.window.get(), faults));
-        // Escape is the way out a box offers; an error offers none but Abort, never Ignore,
-        // which would skip the failed step and go on.
-        const std::pair<int, Box::Answer> escapes[] = {{Box::OkOnly, Box::Ok},        {Box::OkCancel, Box::Cancel},
-                                                       {Box::AbortRetryIgnore, Box::Abort}, {Box::YesNoCancel, Box::Cancel},
-                                                       {Box::YesNo, Box::No},          {Box::RetryCancel, Box::Cancel}};
+    // A box is named and keyed like a window, and Escape takes the way out it offers; an
+    // error offers none but Abort, never Ignore, which would skip the failed step and go on.
+    void boxes()
+    {
+        // Each box's buttons with the answer Escape gives; -1: the rebuild confirmation's text
+        // box, which Escape leaves with no answer.
+        const std::pair<int, Box::Answer> escapes[] = {
+            {-1, Box::Cancel},          {Box::OkOnly, Box::Ok},        {Box::OkCancel, Box::Cancel},
+            {Box::AbortRetryIgnore, Box::Abort}, {Box::YesNoCancel, Box::Cancel}, {Box::YesNo, Box::No},
+            {Box::RetryCancel, Box::Cancel}};
+        QWidget parent;
         for (const auto &[buttons, escaped] : escapes) {
-            std::optional<Box::Answer> answer;
-            const auto message = [&](Prompt &p) { answer = p.message(ModuleOperations::ReadIdFailedText, QString(), buttons); };
-            EXPECT_NONE(whileShown(message, rig.window.get(), faults));
-            QCOMPARE(answer, std::optional(escaped));
+            QStringList found{QStringLiteral("no box came up")};
+            QTimer::singleShot(0, &parent, [&] {
+                if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                    found = faults(box);
+                    QTest::keyClick(box, Qt::Key_Escape);
+                    if (box->isVisible()) {
+                        found << QStringLiteral("Escape left the box open");
+                        box->done(QDialog::Rejected);
+                    }
+                }
+            });
+            DialogPrompt prompt(&parent);
+            if (buttons < 0)
+                QVERIFY(!prompt.input(ModuleOperations::RebuildPrompt, ModuleOperations::RebuildTitle, QStringLiteral("No")));
+            else
+                QCOMPARE(prompt.message(ModuleOperations::ReadIdFailedText, QString(), buttons), escaped);
+            EXPECT_NONE(found);
         }
     }
 
@@ -233,48 +231,6 @@ private Q_SLOTS:
                 expected << band + "/Hours: " + rig.cell(grid, c);
             }
             QCOMPARE(heard, expected);
-        }
-    }
-
-    // One Tab leaves a table, the arrows move inside it; Escape and Ctrl+W close a tool window.
-    void keyboard_data()
-    {
-        QTest::addColumn<QString>("window");
-        QTest::newRow("main window") << "main";
-        QTest::newRow("Ports") << "ports";
-        QTest::newRow("Logbook") << "logbook";
-        QTest::newRow("Help") << "help";
-    }
-
-    void keyboard()
-    {
-        QFETCH(QString, window);
-        Rig rig;
-        HelpWindow help(QStringLiteral("/nonexistent/Runlog_Help.html"), rig.window.get());
-        PortsDialog ports(rig.nothing, rig.window.get());
-        LogbookDialog logbook(rig.session.logbook(), rig.prompt, rig.window.get());
-        QWidget *shown = window == "help"      ? static_cast<QWidget *>(&help)
-                         : window == "ports"   ? static_cast<QWidget *>(&ports)
-                         : window == "logbook" ? static_cast<QWidget *>(&logbook)
-                                               : rig.window.get();
-        QVERIFY(activate(shown));
-        if (window != "help") {
-            auto *table = window == "main" ? rig.find<QTableWidget>("msgHoursLow")
-                                           : shown->findChild<QTableWidget *>(window == "logbook" ? QStringLiteral("logbookTable") : QString());
-            QVERIFY(table && table->rowCount() >= 2);
-            table->setFocus();
-            table->setCurrentCell(0, 0);
-            QTest::keyClick(table, Qt::Key_Down);
-            QCOMPARE(QApplication::focusWidget(), table);
-            QTest::keyClick(table, Qt::Key_Tab);
-            QVERIFY(QApplication::focusWidget() != table);
-        }
-        if (window == "main")
-            return;
-        for (const QKeySequence &key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
-            QVERIFY(activate(shown));
-            QTest::keySequence(QApplication::focusWidget() ? QApplication::focusWidget() : shown, key);
-            QVERIFY2(!shown->isVisible(), qPrintable(key.toString()));
         }
     }
 

@@ -44,47 +44,27 @@ private Q_SLOTS:
 
     void init() { QSettings().clear(); }
 
-    void keepingFollowsTheMenu_data()
+    // Keeping is on by default; turned off, and a byte trace turned on, both hold at the
+    // next start, where the trace goes on in the same file.
+    void choicesHoldAtTheNextStart()
     {
-        QTest::addColumn<bool>("keep");
-        QTest::newRow("kept") << true;
-        QTest::newRow("not kept") << false;
-    }
-
-    void keepingFollowsTheMenu()
-    {
-        QFETCH(bool, keep);
         QTemporaryDir dir;
-        const QString book = dir.filePath(QStringLiteral("logbook.sqlite"));
+        const QString book = dir.filePath(QStringLiteral("logbook.sqlite")), trace = dir.filePath(QStringLiteral("trace.txt"));
         QSettings().setValue(QLatin1String(LogbookController::FileSetting), book);
         {
             WindowRig rig(true, QStringLiteral("echo-full.bin"));
-            QCOMPARE(action(rig, "mnuKeep")->isChecked(), true);  // keeping is the default
-            if (!keep)
-                action(rig, "mnuKeep")->trigger();
-            rig.click("cmdReadStats");
-        }
-        Logbook logbook;
-        const auto opened = logbook.open(book, Logbook::Mode::ReadOnly);
-        QVERIFY2(!opened, qPrintable(opened.value_or(QString())));
-        QCOMPARE(logbook.list().size(), keep ? 1 : 0);
-        // And the choice holds at the next start.
-        WindowRig again;
-        QCOMPARE(action(again, "mnuKeep")->isChecked(), keep);
-    }
-
-    void aTraceLeftOnGoesOnAtTheNextStart()
-    {
-        QTemporaryDir dir;
-        const QString trace = dir.filePath(QStringLiteral("trace.txt"));
-        {
-            WindowRig rig(true, QStringLiteral("echo-full.bin"));
+            QVERIFY(action(rig, "mnuKeep")->isChecked());
+            action(rig, "mnuKeep")->trigger();
             rig.window->findChild<TraceController *>()->setFileChooser([&](const QString &) { return trace; });
             action(rig, "mnuTrace")->trigger();
         }
         WindowRig rig(true, QStringLiteral("echo-full.bin"));
-        QVERIFY(action(rig, "mnuTrace")->isChecked());
+        QVERIFY(!action(rig, "mnuKeep")->isChecked() && action(rig, "mnuTrace")->isChecked());
         rig.click("cmdReadStats");
+        Logbook logbook;
+        const auto opened = logbook.open(book, Logbook::Mode::ReadOnly);
+        QVERIFY2(!opened, qPrintable(opened.value_or(QString())));
+        QCOMPARE(logbook.list().size(), 0);
         QFile file(trace);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(file.readAll());

@@ -84,7 +84,6 @@ private Q_SLOTS:
         QCOMPARE(history->rowCount(), 2);
         QCOMPARE(cell(history, 1, 2) + '|' + cell(history, 1, 3), QStringLiteral("144.45|2.80"));
         // The last download is chosen, with what ran since the one before, band by band.
-        QVERIFY(view->sincePrevious().contains(QLatin1String("Since the previous download")));
         QVERIFY(view->sincePrevious().contains(QRegularExpression(QStringLiteral("Idle +2.80\n"))));
 
         view->findChild<QLineEdit *>(QStringLiteral("engineName"))->setText(QStringLiteral("Hull 7"));
@@ -104,8 +103,6 @@ private Q_SLOTS:
         QCOMPARE(status(), QStringLiteral("Engine Hull 7: 2.80 h since the last service; due in 97.2 h"));
         rig.click("cmdClearData");
         QCOMPARE(status(), QString());
-        rig.window->showKept(*logbook.load(1));
-        QCOMPARE(status(), QStringLiteral("Engine Hull 7: 0.00 h since the last service; due in 100.0 h"));
 
         // The second download to a new engine: the view follows it there.
         history->selectRow(1);

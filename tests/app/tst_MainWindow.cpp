@@ -18,15 +18,6 @@ const char *const ValueFields[] = {"lblFirmwareIDData", "lblTotalHrsData",  "lbl
                                    "lblLimitSecsData",  "lblMaxRPMData",    "lblEngStartsData"};
 
 int px(int twips) { return Twips::toPixels(twips, 96); }
-
-QFont windowFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    font.setPointSizeF(9.6);
-    font.setBold(true);
-    return font;
-}
 }  // namespace
 
 class tst_MainWindow : public QObject {
@@ -239,14 +230,13 @@ private Q_SLOTS:
         QVERIFY(rig.module.writes().isEmpty() && rig.prompt.shown().isEmpty() && !rig.link().isPortOpen());
     }
 
-    // Long firmware IDs and device names in the fixed fields.
+    // Long firmware IDs and device names in the firmware ID's field, and in one as wide but
+    // a single line high.
     void showsBothEndsOfWhatDoesNotFit_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("heightTwips");
         QTest::addColumn<bool>("shortened");
-        // The firmware ID's field: 4932 x 732 twips, right-aligned.
-        QTest::newRow("an ID that fits, as it is") << "RL-7.02 IGN E" << 732 << false;
         QTest::newRow("a long ID over the field's lines, whole")
             << "A&B Motorsport Marine Firmware 7.02 Build 2231 Rev C" << 732 << false;
         QTest::newRow("one line: the middle goes") << "A&B Motorsport Marine Firmware 7.02 Build 2231 Rev C" << 372 << true;
@@ -261,12 +251,9 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(int, heightTwips);
         QFETCH(bool, shortened);
-        QWidget parent;
-        parent.setFont(windowFont());
-        ElidingLabel label(&parent);
-        label.setFrameShape(QFrame::Box);
-        label.setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        Twips::place(&label, 960, 1080, 4932, heightTwips);
+        WindowRig rig;
+        ElidingLabel &label = *rig.find<ElidingLabel>("lblFirmwareIDData");
+        label.resize(label.width(), px(heightTwips));
         label.setFullText(text);
 
         const QStringList lines = label.text().split('\n');

@@ -21,18 +21,6 @@ QByteArray plainProbe()
            + char(status >> 8);
 }
 
-// A module's reply in every way but the length of its ID, and a module's ID without the rest.
-QByteArray longId(quint8 b)
-{
-    if (b != Link::CmdReadFirmwareId)
-        return QByteArray(1, char(Link::Ack));
-    return QByteArray(ModuleFinder::MaxFirmwareIdLength + 1, 'R') + char(Link::IdTerminator);
-}
-QByteArray idAlone(quint8 b)
-{
-    return b == Link::CmdReadFirmwareId ? QByteArray("RL-7.02 IGN P") + char(Link::IdTerminator) : QByteArray();
-}
-
 // A byte sent or taken, as the trace shows it: "tx 10".
 QString traced(const char *direction, int byte)
 {
@@ -82,8 +70,9 @@ private Q_SLOTS:
         QCOMPARE(order, asked);
     }
 
-    // Other equipment is asked and passed over, in the trace as on the line; the module
-    // behind it is pointed at its status byte and found.
+    // Other equipment is asked and passed over, in the trace as on the line; a device
+    // another process has open gets no byte; the module behind them is pointed at its
+    // status byte and found.
     void onlyAModuleIsSelected_data()
     {
         QTest::addColumn<PtyPeer::Answer>("answer");
@@ -95,22 +84,33 @@ private Q_SLOTS:
             << QByteArray();
         QTest::newRow("modem answering OK") << PtyPeer::Answer([](quint8) { return QByteArray("OK\r"); }) << QByteArray()
                                             << plainProbe();
-        QTest::newRow("ID too long for a module") << PtyPeer::Answer(longId) << QByteArray() << plainProbe().left(1);
-        QTest::newRow("ID, then no acknowledgement") << PtyPeer::Answer(idAlone) << QByteArray() << plainProbe();
+        // A module's reply in every way but the length of its ID, and a module's ID without the rest.
+        QTest::newRow("ID too long for a module") << PtyPeer::Answer([](quint8 b) {
+            return b == Link::CmdReadFirmwareId ? QByteArray(ModuleFinder::MaxFirmwareIdLength + 1, 'R') + char(Link::IdTerminator)
+                                                : QByteArray(1, char(Link::Ack));
+        }) << QByteArray() << plainProbe().left(1);
+        QTest::newRow("ID, then no acknowledgement") << PtyPeer::Answer([](quint8 b) {
+            return b == Link::CmdReadFirmwareId ? QByteArray("RL-7.02 IGN P") + char(Link::IdTerminator) : QByteArray();
+        }) << QByteArray() << plainProbe();
     }
     void onlyAModuleIsSelected()
     {
         QFETCH(PtyPeer::Answer, answer);
         QFETCH(QByteArray, stream);
         QFETCH(QByteArray, received);
-        PtyPeer other(answer, stream);
+        PtyPeer other(answer, stream), held;
         ModsimProcess module({});
         QVERIFY(!other.device().isEmpty() && !module.device().isEmpty());
+        QProcess holder;
+        holder.setStandardInputFile(held.device());
+        holder.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(holder.waitForStarted());
         // The real processes: the simulator holding its own line does not count as using it.
         FakeSystem system;
         system.folders.proc = QStringLiteral("/proc");
         const QList<SerialDevice> devices{system.device(QStringLiteral("ttyACM0"), module.device()),
-                                          system.device(QStringLiteral("ttyUSB0"), other.device())};
+                                          system.device(QStringLiteral("ttyUSB0"), other.device()),
+                                          system.device(QStringLiteral("ttyUSB1"), held.device())};
         LinkTrace trace;
         QCOMPARE(trace.start(system.path(QStringLiteral("trace.txt")), QStringLiteral("tst_ModuleFinder")), std::nullopt);
 
@@ -119,6 +119,13 @@ private Q_SLOTS:
         QCOMPARE(found.index, 0);
         QCOMPARE(found.firmwareID, EchoingModuleId);
         QCOMPARE(found.asked.value(0).device.path, devices[1].path);
+        QCOMPARE(found.skipped.size(), 1);
+        QCOMPARE(found.skipped[0].device.path, devices[2].path);
+        QCOMPARE(found.skipped[0].claim.kind, DeviceClaims::Kind::OpenElsewhere);
+        QCOMPARE(found.skipped[0].claim.why, QStringLiteral("process %1 (sleep) has it open").arg(holder.processId()));
+        QCOMPARE(held.finish(), QByteArray());
+        holder.kill();
+        holder.waitForFinished();
         const QByteArray got = other.finish();
         QVERIFY2(got.startsWith(char(Link::CmdReadFirmwareId)) && !got.contains(char(Link::CmdReadByte))
                      && !got.contains(char(Link::CmdWriteByte)),
@@ -185,30 +192,6 @@ private Q_SLOTS:
         QCOMPARE(found.skipped[0].claim.why, why);
         QVERIFY(found.asked.isEmpty());
         QCOMPARE(peer.finish(), QByteArray());
-    }
-
-    void deviceOpenElsewhereGetsNoByte()
-    {
-        PtyPeer held;
-        ModsimProcess module({});
-        QProcess holder;
-        holder.setStandardInputFile(held.device());
-        holder.start(QStringLiteral("sleep"), {QStringLiteral("60")});
-        QVERIFY(holder.waitForStarted());
-        FakeSystem system;
-        system.folders.proc = QStringLiteral("/proc");
-        const QList<SerialDevice> devices{system.device(QStringLiteral("ttyUSB0"), held.device()),
-                                          system.device(QStringLiteral("ttyACM0"), module.device())};
-
-        const ModuleFinder::Result found = ModuleFinder::find(devices, system.folders);
-        QCOMPARE(found.index, 1);
-        QCOMPARE(found.skipped.size(), 1);
-        QCOMPARE(found.skipped[0].device.path, devices[0].path);
-        QCOMPARE(found.skipped[0].claim.kind, DeviceClaims::Kind::OpenElsewhere);
-        QCOMPARE(found.skipped[0].claim.why, QStringLiteral("process %1 (sleep) has it open").arg(holder.processId()));
-        QCOMPARE(held.finish(), QByteArray());
-        holder.kill();
-        holder.waitForFinished();
     }
 };
 

@@ -34,8 +34,6 @@ private Q_SLOTS:
         QTest::newRow("ends early, ignore appends the previous line again")
             << QByteArray("B\n!\nMaker\n!\nopt\n") << QList<int>{Box::Ignore, Box::Ignore, Box::Abort}
             << QStringList{"B"} << QStringList{"Maker"} << QStringList{"opt", "opt", "opt"};
-        QTest::newRow("ANSI text") << QByteArray("Caf\xe9 \x80\n!\n!\n!\n") << QList<int>{}
-                                   << QStringList{QStringLiteral("Café €")} << QStringList{} << QStringList{};
     }
 
     void read()

@@ -18,23 +18,6 @@ Writes zeros(int start, int count) { return bytesAt(start, QByteArray(count, '\0
 Writes text(int start, const QByteArray &t) { return bytesAt(start, t.leftJustified(32, ' ')); }
 Writes statusAt(int address, int value) { return {{address, quint8(value)}}; }
 
-// A module without the rebuild flag, read: a rebuild request will write the text, clear
-// the statistics and set the flag.
-void readyToRebuild(OperationsRig &rig)
-{
-    auto e = rig.module.eeprom();
-    e[53] = 0x05;
-    rig.module.setEeprom(e);
-    rig.operations.readStatistics();
-    rig.module.clearWrites();
-    rig.prompt.clear();
-    rig.trace.clear();
-}
-
-WriteOutcome write(OperationsRig &rig, bool erase, const QString &text = QStringLiteral("HALF"))
-{
-    return erase ? rig.operations.eraseRpmLimitData() : rig.operations.writeUserData({text, false, true});
-}
 }  // namespace
 
 Q_DECLARE_METATYPE(Writes)
@@ -171,8 +154,16 @@ private Q_SLOTS:
         QFETCH(int, at);
         QFETCH(int, written);
         QFETCH(QString, report);
+        // A module without the rebuild flag, read: a rebuild request writes the text, clears
+        // the statistics and sets the flag.
         OperationsRig rig(true, QStringLiteral("echo-full.bin"));
-        readyToRebuild(rig);
+        auto e = rig.module.eeprom();
+        e[53] = 0x05;
+        rig.module.setEeprom(e);
+        rig.operations.readStatistics();
+        rig.module.clearWrites();
+        rig.prompt.clear();
+        rig.trace.clear();
         const int start = rig.module.commandCount();
         auto &faults = rig.module.faults();
         if (fault == QLatin1String("nak"))
@@ -181,7 +172,8 @@ private Q_SLOTS:
             faults.loseCommand = start + at;
         else
             faults.silentAfter = start + at;
-        const WriteOutcome outcome = write(rig, erase);
+        const WriteOutcome outcome =
+            erase ? rig.operations.eraseRpmLimitData() : rig.operations.writeUserData({QStringLiteral("HALF"), false, true});
 
         const Writes planned = erase ? zeros(92, 4)
                                      : text(112, "HALF") + zeros(64, 34) + zeros(98, 2) + zeros(144, 14)
@@ -220,7 +212,8 @@ private Q_SLOTS:
             writesBefore << rig.module.writes().size();
             return keptOk ? std::nullopt : std::optional<QString>(QStringLiteral("disk full"));
         });
-        const WriteOutcome outcome = write(rig, erase, QStringLiteral("KEPT"));
+        const WriteOutcome outcome =
+            erase ? rig.operations.eraseRpmLimitData() : rig.operations.writeUserData({QStringLiteral("KEPT"), false, true});
 
         QVERIFY(!kept.isEmpty());
         const Download &copy = kept.first();

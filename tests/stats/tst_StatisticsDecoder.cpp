@@ -12,28 +12,6 @@ namespace Decode = StatisticsDecoder;
 class tst_StatisticsDecoder : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void hours_data()
-    {
-        QTest::addColumn<int>("low");
-        QTest::addColumn<int>("high");
-        QTest::addColumn<float>("expected");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("256") << 0x00 << 0x01 << 2.3857777f << "2.39";
-        QTest::newRow("65535") << 0xFF << 0xFF << 610.7498f << "610.75";
-        QTest::newRow("0") << 0 << 0 << 0.0f << "0.00";
-    }
-
-    void hours()
-    {
-        QFETCH(int, low);
-        QFETCH(int, high);
-        QFETCH(float, expected);
-        QFETCH(QString, shown);
-        const float h = Decode::hours(quint8(low), quint8(high));
-        QVERIFY(qAbs(h - expected) < 1e-5f);
-        QCOMPARE(NumberFormat::fixed(h, 2, QLatin1Char('.')), shown);
-    }
-
     void total_data()
     {
         QTest::addColumn<QList<int>>("bands");   // counts for bands 0..
@@ -64,12 +42,15 @@ private Q_SLOTS:
         QCOMPARE(std::bit_cast<quint32>(total), totalBits);
     }
 
+    // Each 16-bit count of the block, low byte first, as it is shown.
     void counters_data()
     {
         QTest::addColumn<int>("offset");
         QTest::addColumn<int>("low");
         QTest::addColumn<int>("high");
         QTest::addColumn<QString>("shown");
+        QTest::newRow("band hours 256") << 0 << 0x00 << 0x01 << "2.39";
+        QTest::newRow("band hours 65535") << 0 << 0xFF << 0xFF << "610.75";
         QTest::newRow("limit 65535") << 28 << 0xFF << 0xFF << "8585.08";
         QTest::newRow("max RPM 255") << 30 << 255 << 0 << "7968";
         QTest::newRow("max RPM 1") << 30 << 1 << 0 << "31";
@@ -85,10 +66,11 @@ private Q_SLOTS:
         Decode::StatisticsImage block{};
         block[size_t(offset)] = quint8(low);
         block[size_t(offset + 1)] = quint8(high);
-        const float value = offset == 28 ? Decode::limitSecs(block)
+        const float value = offset == 0    ? Decode::rpmBandHours(block)[0]
+                            : offset == 28 ? Decode::limitSecs(block)
                             : offset == 30 ? float(Decode::maxRPM(block))
                                            : float(Decode::engStarts(block));
-        QCOMPARE(NumberFormat::fixed(value, offset == 28 ? 2 : 0, QLatin1Char('.')), shown);
+        QCOMPARE(NumberFormat::fixed(value, offset == 0 || offset == 28 ? 2 : 0, QLatin1Char('.')), shown);
     }
 
     void fixed_data()
