@@ -4,13 +4,17 @@
 //                                  COUNT downloads (the user data "TAG n") for each line
 //   keep PATH TAG COUNT reopen     after the first line, keeps COUNT downloads, opening the
 //                                  logbook for each one as runlog-cli does
-//   browse PATH ROUNDS             after the first line, opens the logbook to read and to
-//                                  write, lists it and closes it, ROUNDS times
+//   browse PATH ROUNDS COPIES [SQLITE3]
+//                                  after the first line, opens the logbook to read and to
+//                                  write, lists it and closes it, then (given sqlite3) copies
+//                                  it into the folder COPIES with its .backup, ROUNDS times
 // Exits 0 when every step worked, else 1 with the reason on standard error.
 #include "logbook/Logbook.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <cstdio>
 
@@ -52,9 +56,9 @@ int keep(QFile &in, const QString &path, const QString &tag, int count, bool reo
     return 0;
 }
 
-int browse(const QString &path, int rounds)
+int browse(const QString &path, int rounds, const QDir &copies, const QString &sqlite3)
 {
-    for (int round = 0; round < rounds; ++round)
+    for (int round = 0; round < rounds; ++round) {
         for (const Logbook::Mode mode : {Logbook::Mode::ReadOnly, Logbook::Mode::ReadWrite}) {
             Logbook logbook;
             if (const auto why = logbook.open(path, mode))
@@ -62,6 +66,17 @@ int browse(const QString &path, int rounds)
             if (logbook.list().isEmpty())
                 return fail(QStringLiteral("%1 lists nothing").arg(path));
         }
+        if (sqlite3.isEmpty())
+            continue;
+        // As the README tells users to back a logbook up while Runlog runs: with a busy
+        // timeout, without which sqlite3 gives up at once when it meets a save.
+        const QString copy = copies.filePath(QStringLiteral("%1-%2.sqlite").arg(QCoreApplication::applicationPid()).arg(round));
+        QProcess backup;
+        backup.start(sqlite3, {QStringLiteral("-cmd"), QStringLiteral(".timeout %1").arg(Logbook::BusyTimeoutMs), path,
+                               QStringLiteral(".backup '%1'").arg(copy)});
+        if (!backup.waitForFinished(30000) || backup.exitStatus() != QProcess::NormalExit || backup.exitCode() != 0)
+            return fail(QStringLiteral("sqlite3's .backup: ") + QString::fromLocal8Bit(backup.readAllStandardError()));
+    }
     return 0;
 }
 }  // namespace
@@ -75,7 +90,7 @@ int main(int argc, char *argv[])
         return fail(QStringLiteral("no line to start on"));
     if (args.size() >= 5 && args[0] == QLatin1String("keep"))
         return keep(in, args[1], args[2], args[3].toInt(), args[4] == QLatin1String("reopen"));
-    if (args.size() >= 3 && args[0] == QLatin1String("browse"))
-        return browse(args[1], args[2].toInt());
-    return fail(QStringLiteral("keep PATH TAG COUNT hold|reopen, or browse PATH ROUNDS"));
+    if (args.size() >= 4 && args[0] == QLatin1String("browse"))
+        return browse(args[1], args[2].toInt(), QDir(args[3]), args.value(4));
+    return fail(QStringLiteral("keep PATH TAG COUNT hold|reopen, or browse PATH ROUNDS COPIES [SQLITE3]"));
 }

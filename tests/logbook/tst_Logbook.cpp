@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -547,15 +548,15 @@ private Q_SLOTS:
         QVERIFY(book.logbook.withImageHash(ModuleImage::sha256(unkept)).isEmpty() && !book.logbook.find(unkept));
     }
 
-    // Programs keeping downloads into one logbook at once, while another opens, lists and
-    // closes it: the window and runlog-cli as users run them together.
+    // Programs keeping downloads into one logbook at once, while another opens, lists,
+    // closes and backs it up: the window, runlog-cli and a backup as users run them together.
     // Two hold the logbook open throughout, as the window does, and keep downloads again
     // after each batch of the others has closed it.
     void manyProgramsKeepEveryDownload_data()
     {
-        QTest::addColumn<bool>("existing");  // there before they start, and browsed meanwhile
+        QTest::addColumn<bool>("existing");  // there before they start, and backed up meanwhile
         QTest::newRow("first runs racing on a missing logbook") << false;
-        QTest::newRow("opened and listed meanwhile") << true;
+        QTest::newRow("opened, listed and backed up meanwhile") << true;
     }
 
     void manyProgramsKeepEveryDownload()
@@ -565,6 +566,9 @@ private Q_SLOTS:
         const int batches = existing ? 4 : 1;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("book/logbook.sqlite"));
+        const QString copies = dir.filePath(QStringLiteral("copies"));
+        QVERIFY(QDir().mkpath(copies));
+        const QString sqlite3 = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
         if (existing) {
             Logbook logbook;
             QVERIFY(!logbook.open(path) && !logbook.save(sample(true)));
@@ -599,7 +603,7 @@ private Q_SLOTS:
                     expected << QStringLiteral("%1 %2").arg(tag).arg(n);
             }
             if (existing)
-                others.push_back(start({"browse", path, QString::number(BrowseRounds)}));
+                others.push_back(start({"browse", path, QString::number(BrowseRounds), copies, sqlite3}));
             for (const auto &other : others)
                 QVERIFY2(other && finished(*other), other->readAllStandardError().constData());
         }
@@ -620,6 +624,16 @@ private Q_SLOTS:
         expected.sort();
         QCOMPARE(kept, expected);
 
+        // Each copy is a whole logbook as it stood at some moment.
+        const QStringList made = QDir(copies).entryList(QDir::Files);
+        QCOMPARE(made.size(), existing && !sqlite3.isEmpty() ? batches * BrowseRounds : 0);
+        for (const QString &name : made) {
+            const QString copy = QDir(copies).filePath(name);
+            QCOMPARE(integrity(copy), QStringLiteral("ok"));
+            Logbook copied;
+            QCOMPARE(copied.open(copy, Logbook::Mode::ReadOnly), std::nullopt);
+            QVERIFY(!copied.list().isEmpty() && copied.list().size() <= kept.size() + 1);
+        }
     }
 };
 
